@@ -1,0 +1,3 @@
+#include "launcher/appstarter.h"
+/* Placeholder until the application starter lands. */
+int StartApplication(const char *, const char *, DWORD, const char *) { return 0; }

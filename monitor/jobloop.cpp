@@ -1,0 +1,313 @@
+/*
+ * The polling loop: four phases per cycle (application start before printing,
+ * job status, forwarding, sleep and exit test), one page at most per cycle.
+ */
+#include "monitor/jobloop.h"
+#include "monitor/jobkeys.h"
+#include "monitor/redirectlog.h"
+#include "launcher/appstarter.h"
+#include "launcher/postprint.h"
+#include "forwarding/printsession.h"
+#include "forwarding/pageforward.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#define LOG_SEPARATOR "---------------------------"
+
+/* What a phase tells the loop. */
+#define CYCLE_CONTINUE 0
+#define CYCLE_EXIT     1
+
+/* Everything the loop knows about its job. */
+typedef struct JobState {
+    int            nJobNumber;
+    const char    *pszPrinterName;
+    BOOL           bJobFinished;
+    BOOL           bForwardingDone;
+    DWORD          dwNextPage;
+    DWORD          dwPageCount;
+    DWORD          dwCopies;
+    ForwardTarget *pTargets;
+    DWORD          dwTargetCount;
+    char           szCommandLine[COMMAND_LINE_SIZE];
+    char           szAppPath[TEXT_BUFFER_SIZE];
+    DWORD          dwStartFlags;
+    char           szMessagingInterfaceName[TEXT_BUFFER_SIZE];
+    char           szDocumentName[TEXT_BUFFER_SIZE];
+    char           szRegistryPath[KEY_PATH_SIZE];
+    char           szPageFileName[TEXT_BUFFER_SIZE];
+} JobState;
+
+/* Decimal conversion as atoi does it, saturating instead of overflowing. */
+static int ParseJobNumber(const char *pszText)
+{
+    while (*pszText == ' ' || *pszText == '\t' || *pszText == '\n' || *pszText == '\r' || *pszText == '\v' ||
+           *pszText == '\f')
+        pszText++;
+    BOOL bNegative = FALSE;
+    if (*pszText == '+' || *pszText == '-')
+        bNegative = (*pszText++ == '-');
+    long long llValue = 0;
+    while (*pszText >= '0' && *pszText <= '9') {
+        if (llValue <= (long long)INT_MAX + 1)
+            llValue = llValue * 10 + (*pszText - '0');
+        pszText++;
+    }
+    if (bNegative)
+        return llValue > (long long)INT_MAX ? INT_MIN : (int)-llValue;
+    return llValue > INT_MAX ? INT_MAX : (int)llValue;
+}
+
+BOOL ParseJobCommandLine(const char *pszCmdLine, int *pnJobNumber, char *pszPrinterName, size_t cchPrinterName)
+{
+    if (!pszCmdLine || !pnJobNumber || !pszPrinterName)
+        return FALSE;
+    const char *pszComma = strchr(pszCmdLine, ',');
+    if (!pszComma)
+        return FALSE;
+    size_t cchNumber = (size_t)(pszComma - pszCmdLine);
+    char szNumber[64];
+    if (cchNumber >= sizeof(szNumber))
+        cchNumber = sizeof(szNumber) - 1; /* a number never needs more */
+    memcpy(szNumber, pszCmdLine, cchNumber);
+    szNumber[cchNumber] = '\0';
+    int nJobNumber = ParseJobNumber(szNumber);
+    const char *pszName = pszComma + 1;
+    size_t cchName = strlen(pszName);
+    if (cchName >= cchPrinterName || !JobKeyPathsFit(pszName, nJobNumber))
+        return FALSE;
+    memcpy(pszPrinterName, pszName, cchName + 1);
+    *pnJobNumber = nJobNumber;
+    return TRUE;
+}
+
+/* Releases every target's per-copy DC array and the target list. */
+static void ReleaseTargets(JobState *pJob)
+{
+    for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
+        if (pJob->pTargets[i].phCopyDCs) {
+            HeapFree(GetProcessHeap(), 0, pJob->pTargets[i].phCopyDCs);
+            pJob->pTargets[i].phCopyDCs = NULL;
+        }
+    }
+    if (pJob->pTargets)
+        HeapFree(GetProcessHeap(), 0, pJob->pTargets);
+    pJob->pTargets = NULL;
+    pJob->dwTargetCount = 0;
+}
+
+/* Ends the documents of every active target, in order. */
+static void EndActiveTargets(JobState *pJob)
+{
+    for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
+        if (pJob->pTargets[i].bActive) {
+            pJob->pTargets[i].bActive = 0;
+            DoEndDocument(&pJob->pTargets[i], pJob->dwCopies);
+        }
+    }
+}
+
+/* Reads redirect printer nIndex into a PRINTER_NAME_SIZE buffer; empty when
+ * it cannot be read. */
+static void ReadRedirectPrinterName(const JobState *pJob, DWORD nIndex, char *pszName)
+{
+    DWORD cbName = PRINTER_NAME_SIZE;
+    memset(pszName, 0, PRINTER_NAME_SIZE);
+    if (!RedirectPrinting_ReadPrinterName(pJob->szRegistryPath, (int)nIndex, pszName, &cbName))
+        pszName[0] = '\0';
+    pszName[PRINTER_NAME_SIZE - 1] = '\0';
+}
+
+/* The job's status said "Aborted": remove its keys and files, end the
+ * documents forwarded so far. */
+static int RunJobAbort(JobState *pJob)
+{
+    DeleteAbortedJobRegistryKeys(pJob->pszPrinterName, pJob->nJobNumber);
+    LogMessage("Redirect printing aborted.");
+    LogMessage(LOG_SEPARATOR);
+    EndActiveTargets(pJob);
+    ReleaseTargets(pJob);
+    return CYCLE_EXIT;
+}
+
+/* The job key's "Ready" said "Abort": remove the keys and files and leave the
+ * forwarded documents unended. */
+static int RunApplicationAbort(JobState *pJob)
+{
+    Sleep(1000);
+    DeleteAbortedJobRegistryKeys(pJob->pszPrinterName, pJob->nJobNumber);
+    LogMessage("Redirect printing aborted.");
+    LogMessage(LOG_SEPARATOR);
+    ReleaseTargets(pJob);
+    return CYCLE_EXIT;
+}
+
+static int ReadApplicationValues(JobState *pJob)
+{
+    return StartApp_ReadRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, pJob->szCommandLine,
+                                    sizeof(pJob->szCommandLine), pJob->szAppPath, sizeof(pJob->szAppPath),
+                                    &pJob->dwStartFlags, pJob->szMessagingInterfaceName,
+                                    sizeof(pJob->szMessagingInterfaceName));
+}
+
+/* Phase 1: the application start before printing. */
+static int RunStartBeforePrinting(JobState *pJob)
+{
+    if (StartApp_CheckReady(pJob->pszPrinterName, pJob->nJobNumber) != RET_START_APP_BEFORE)
+        return CYCLE_CONTINUE;
+    switch (ReadApplicationValues(pJob)) {
+    case RET_START_APP_READY:
+        StartApplication(pJob->szCommandLine, pJob->szAppPath, pJob->dwStartFlags, pJob->szMessagingInterfaceName);
+        DeleteJobRegistryKey(pJob->pszPrinterName, pJob->nJobNumber);
+        return CYCLE_CONTINUE;
+    case RET_START_APP_ABORT:
+        return RunApplicationAbort(pJob);
+    default:
+        return CYCLE_CONTINUE;
+    }
+}
+
+/* Phase 2: the job status. */
+static int RunJobStatus(JobState *pJob)
+{
+    int nStatus = ReadJobStatusFromRegistryKey(pJob->pszPrinterName, pJob->nJobNumber);
+    if (nStatus == RET_JOB_ABORTED)
+        return RunJobAbort(pJob);
+    if (nStatus != RET_JOB_FINISHED)
+        return CYCLE_CONTINUE;
+    pJob->bJobFinished = TRUE;
+    int nStart = ReadApplicationValues(pJob);
+    if (nStart == RET_START_APP_READY)
+        StartApplication(pJob->szCommandLine, pJob->szAppPath, pJob->dwStartFlags, NULL);
+    else if (nStart == RET_START_APP_ABORT)
+        return RunApplicationAbort(pJob);
+    DWORD dwPostPrintFlags = 0;
+    if (ReadJobRegistryDword(pJob->pszPrinterName, pJob->nJobNumber, "Post Print Flags", &dwPostPrintFlags) &&
+        dwPostPrintFlags != 0)
+        StartPostPrintSteps(pJob->nJobNumber, pJob->pszPrinterName, dwPostPrintFlags);
+    DeleteJobRegistryKey(pJob->pszPrinterName, pJob->nJobNumber);
+    DeletePortMonitorFinishedTheJobRegistryKey(pJob->pszPrinterName, pJob->nJobNumber);
+    return CYCLE_CONTINUE;
+}
+
+/* Opens the log, logs the job and starts a document on every copy of every
+ * redirect printer. */
+static int StartForwarding(JobState *pJob)
+{
+    char szPrinter[PRINTER_NAME_SIZE];
+    pJob->dwNextPage = 1;
+    OpenLogFile(pJob->szRegistryPath);
+    LogMessage("Redirect printing started.");
+    LogMessage("Document Name = %s", pJob->szDocumentName);
+    DWORD dwCount = RedirectPrinting_ReadPrinterCount(pJob->szRegistryPath);
+    LogMessage("Redirect Printers Count = %d", dwCount);
+    RedirectPrinting_ReadNumberOfCopies(pJob->pszPrinterName, pJob->nJobNumber, &pJob->dwCopies);
+    LogMessage("Number of copies = %d", pJob->dwCopies);
+    LogMessage("Redirect Printer Names:");
+    if (dwCount > 0) {
+        pJob->pTargets = (ForwardTarget *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
+                                                    (SIZE_T)dwCount * sizeof(ForwardTarget));
+        if (!pJob->pTargets)
+            return CYCLE_EXIT;
+    }
+    pJob->dwTargetCount = dwCount;
+    for (DWORD i = 0; i < dwCount; i++) {
+        ReadRedirectPrinterName(pJob, i, szPrinter);
+        LogMessage("\t%s", szPrinter);
+        pJob->pTargets[i].nJobNumber = (DWORD)pJob->nJobNumber;
+        if (DoStartDocument(szPrinter, pJob->szDocumentName, pJob->dwCopies, &pJob->pTargets[i]))
+            pJob->pTargets[i].bActive = 1;
+    }
+    return CYCLE_CONTINUE;
+}
+
+/* Forwards the next page when its key is ready, then consumes it. */
+static void ForwardNextPage(JobState *pJob)
+{
+    char szPrinter[PRINTER_NAME_SIZE];
+    DWORD dwFileSize = 0, dwDevModeSize = 0;
+    BYTE *pDevMode = NULL;
+    memset(pJob->szPageFileName, 0, sizeof(pJob->szPageFileName));
+    int nReady = RedirectPrinting_ReadRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, pJob->dwNextPage,
+                                                  pJob->szPageFileName, sizeof(pJob->szPageFileName), &dwFileSize,
+                                                  &pDevMode, &dwDevModeSize);
+    if (nReady == RET_PAGE_READY) {
+        LogMessage("Printing page: %d", pJob->dwNextPage);
+        for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
+            ReadRedirectPrinterName(pJob, i, szPrinter);
+            if (pJob->pTargets[i].bActive)
+                DoPrintPage(szPrinter, pJob->szDocumentName, pJob->dwNextPage, &pJob->pTargets[i],
+                            pJob->pszPrinterName, pJob->dwCopies);
+        }
+        RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, pJob->dwNextPage);
+        if (pJob->szPageFileName[0])
+            DeleteFileA(pJob->szPageFileName);
+        pJob->dwNextPage++;
+    }
+    if (pDevMode)
+        HeapFree(GetProcessHeap(), 0, pDevMode);
+}
+
+/* The document key said "YES" and every page has been forwarded. */
+static void FinishForwarding(JobState *pJob)
+{
+    LogMessage("Redirect printing finished.");
+    LogMessage(LOG_SEPARATOR);
+    CloseLogFile();
+    pJob->bForwardingDone = TRUE;
+    EndActiveTargets(pJob);
+    ReleaseTargets(pJob);
+    RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, 0);
+    DeleteSaveAsOptionSettingsRegistryKey(pJob->pszPrinterName, pJob->nJobNumber);
+}
+
+/* Phase 3: forwarding. */
+static int RunForwarding(JobState *pJob)
+{
+    int nState = ReadEndDocFromRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, &pJob->dwPageCount,
+                                           pJob->szDocumentName, pJob->szRegistryPath);
+    if (nState == RET_REDIRECT_PRINTING_FINISHED) {
+        if (pJob->dwNextPage <= pJob->dwPageCount) {
+            nState = RET_REDIRECT_PRINTING_PRINTING;
+        } else {
+            pJob->dwNextPage = pJob->dwPageCount;
+            FinishForwarding(pJob);
+            return CYCLE_CONTINUE;
+        }
+    }
+    if (nState == RET_REDIRECT_PRINTING_PRINTING) {
+        if (pJob->dwNextPage == 0 && StartForwarding(pJob) == CYCLE_EXIT)
+            return CYCLE_EXIT;
+        ForwardNextPage(pJob);
+    } else if (nState == RET_REDIRECT_PRINTING_DISABLED) {
+        RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, 0);
+        pJob->bForwardingDone = TRUE;
+    }
+    return CYCLE_CONTINUE;
+}
+
+int RunJobLoop(int nJobNumber, const char *pszPrinterName, const JobLoopLimits *pLimits)
+{
+    JobState stJob;
+    JobState *pJob = &stJob;
+    memset(pJob, 0, sizeof(*pJob));
+    pJob->nJobNumber = nJobNumber;
+    pJob->pszPrinterName = pszPrinterName;
+    pJob->dwCopies = 1;
+
+    for (int nCycles = 0;;) {
+        if (RunStartBeforePrinting(pJob) == CYCLE_EXIT || RunJobStatus(pJob) == CYCLE_EXIT)
+            return 0;
+        if (RunForwarding(pJob) == CYCLE_EXIT)
+            return 0;
+        nCycles++;
+        Sleep(pLimits->dwSleepMs);
+        if (nCycles >= pLimits->nMaxCycles)
+            return 0;
+        if (pJob->bJobFinished && pJob->bForwardingDone)
+            return 0;
+    }
+}

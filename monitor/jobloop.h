@@ -1,0 +1,31 @@
+/*
+ * The job monitor: follows one print job through its registry keys, from the
+ * command line to the end of the job.
+ */
+#ifndef JH_MONITOR_JOBLOOP_H
+#define JH_MONITOR_JOBLOOP_H
+
+#include <windows.h>
+
+#define JOB_POLL_INTERVAL_MS 500
+#define JOB_MAX_CYCLES       28800 /* about four hours of polling */
+
+/* Timing of the polling loop. The program uses JOB_POLL_INTERVAL_MS and
+ * JOB_MAX_CYCLES; tests pass shorter ones. */
+typedef struct JobLoopLimits {
+    DWORD dwSleepMs;
+    int   nMaxCycles;
+} JobLoopLimits;
+
+/* Parses "job,printer": the job number is the decimal text before the first
+ * comma (leading blanks and a sign allowed, no digits give 0), the printer
+ * name is everything after it. Gives FALSE (outputs untouched) when there is
+ * no comma, or when the name does not fit cchPrinterName characters or the
+ * key paths built from it would not fit their buffers. */
+BOOL ParseJobCommandLine(const char *pszCmdLine, int *pnJobNumber, char *pszPrinterName, size_t cchPrinterName);
+
+/* Polls the job's keys until the job and its forwarding are over, the job is
+ * aborted, or pLimits->nMaxCycles cycles have passed. Always gives 0. */
+int RunJobLoop(int nJobNumber, const char *pszPrinterName, const JobLoopLimits *pLimits);
+
+#endif

@@ -1,0 +1,28 @@
+/*
+ * Redirect printing log: one process-wide, optional text file of timestamped
+ * lines. Path and switch come from the redirect settings key.
+ */
+#ifndef JH_MONITOR_REDIRECTLOG_H
+#define JH_MONITOR_REDIRECTLOG_H
+
+#include <windows.h>
+
+#define LOG_MESSAGE_SIZE 512
+
+/* Opens the log named by the redirect settings key pszRegistryPath (under
+ * HKCU). Gives 1 when the log is open or logging is turned off, 0 when the
+ * settings or the file cannot be opened. */
+int OpenLogFile(const char *pszRegistryPath);
+
+/* Writes one line "[MM/DD/YYYY hh:mm:ss] message\r\n" while the log is open;
+ * the message is formatted with wvsprintfA and cut at 511 characters. */
+void LogMessage(const char *pszFormat, ...);
+
+/* Closes the log; does nothing when it is not open. */
+void CloseLogFile(void);
+
+/* Composes the 22-character timestamp for a local time into pszOut
+ * (at least 32 characters). */
+void FormatLogTimestamp(const SYSTEMTIME *pstTime, char *pszOut, size_t cchOut);
+
+#endif

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Private CUPS server for tests and the demo.
+#   scripts/cups.sh start BUILD_DIR   start cupsd and create the cups-pdf queues
+#   scripts/cups.sh stop BUILD_DIR    stop it
+# Everything lives under BUILD_DIR/cups: configuration, socket, spool, logs and
+# the PDFs (BUILD_DIR/cups/pdf/<queue>/). The machine's own cupsd and queues are
+# not touched. cups-pdf reads a per-queue file /etc/cups/cups-pdf-<queue>.conf
+# (its only configuration location); those files are ours, named after our
+# queues, and only redirect their output folder.
+set -euo pipefail
+cmd=${1:?start|stop}
+build=$(realpath -m "${2:?build dir}")
+root=$build/cups
+sock=$root/cups.sock
+QUEUES=${JH_QUEUES:-"JH_PDF_A JH_PDF_B JH_PDF_C"}
+
+stop() {
+    if [ -f "$root/run/cupsd.pid" ]; then
+        kill "$(cat "$root/run/cupsd.pid")" 2>/dev/null || true
+        rm -f "$root/run/cupsd.pid"
+    fi
+    pkill -f "cupsd -f -c $root/conf/cupsd.conf" 2>/dev/null || true
+    rm -f /etc/cups/cups-pdf-jh"$(printf '%s' "$build" | md5sum | cut -c1-8)"*.conf
+}
+
+start() {
+    stop
+    mkdir -p "$root"/{conf/ppd,spool/tmp,cache,state,log,run,pdf}
+    chmod 0755 "$root" "$root"/{conf,spool,cache,state,log,run}
+    chmod 1777 "$root/spool/tmp"
+    chgrp lp "$root/spool" "$root/cache" 2>/dev/null || true
+    chmod 0770 "$root/spool"
+    cat > "$root/conf/cupsd.conf" <<CONF
+LogLevel warn
+Listen $sock
+Browsing No
+DefaultAuthType None
+WebInterface No
+JobRetryLimit 0
+PreserveJobHistory No
+MaxJobs 0
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
+    cat > "$root/conf/cups-files.conf" <<CONF
+ServerRoot $root/conf
+RequestRoot $root/spool
+TempDir $root/spool/tmp
+CacheDir $root/cache
+StateDir $root/state
+AccessLog $root/log/access_log
+ErrorLog $root/log/error_log
+PageLog $root/log/page_log
+Sandboxing Relaxed
+FileDevice Yes
+CONF
+    cupsd -f -c "$root/conf/cupsd.conf" -s "$root/conf/cups-files.conf" </dev/null >"$root/log/cupsd.out" 2>&1 &
+    echo $! > "$root/run/cupsd.pid"
+    for _ in $(seq 1 100); do [ -S "$sock" ] && break; sleep 0.1; done
+    [ -S "$sock" ] || { echo "cupsd did not start; see $root/log/error_log" >&2; exit 1; }
+    local ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+    for q in $QUEUES; do
+        # The device URI names the cups-pdf configuration; it carries a hash
+        # of the build folder so that two build folders never share one.
+        local lq=jh$(printf '%s' "$build" | md5sum | cut -c1-8)${q,,}
+        mkdir -p "$root/pdf/$q"
+        chmod 0777 "$root/pdf/$q"
+        cat > "/etc/cups/cups-pdf-$lq.conf" <<CONF
+Out $root/pdf/$q
+AnonDirName $root/pdf/$q
+Label 0
+TitlePref 1
+Grp root
+UserUMask 0000
+CONF
+        CUPS_SERVER=$sock lpadmin -p "$q" -E -v "cups-pdf:/$lq" -P "$ppd"
+    done
+    CUPS_SERVER=$sock lpstat -p
+}
+
+case $cmd in
+    start) start ;;
+    stop) stop ;;
+    *) echo "usage: $0 start|stop BUILD_DIR" >&2; exit 2 ;;
+esac
