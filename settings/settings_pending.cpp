@@ -1,1 +1,1 @@
-// placeholder until the settings land
+/* Settings library: filled in as its parts land. */
