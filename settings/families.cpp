@@ -160,19 +160,6 @@ static WCHAR *ReadTextAlloc(const DriverDevMode *pDevMode, const WCHAR *pszPatte
     return pszText;
 }
 
-/* Hands a terminated string to a caller's buffer by the byte-size protocol. */
-static int DeliverText(const WCHAR *pszText, WCHAR *pszBuffer, DWORD *pcbSize)
-{
-    DWORD cbNeeded = (DWORD)((wcslen(pszText) + 1) * sizeof(WCHAR));
-    if (!pszBuffer || *pcbSize < cbNeeded) {
-        *pcbSize = cbNeeded;
-        return 0;
-    }
-    memcpy(pszBuffer, pszText, cbNeeded);
-    *pcbSize = cbNeeded;
-    return 1;
-}
-
 static int GetText(const DriverDevMode *pDevMode, const WCHAR *pszPattern, const WCHAR *pszName,
                    WCHAR *pszBuffer, DWORD *pcbSize, DWORD cbMax, TextDecoder pfnDecode)
 {
@@ -183,12 +170,12 @@ static int GetText(const DriverDevMode *pDevMode, const WCHAR *pszPattern, const
         return 0;
     int nResult = 0;
     if (!pfnDecode) {
-        nResult = DeliverText(pszStored, pszBuffer, pcbSize);
+        nResult = RegDeliverText(pszStored, pszBuffer, pcbSize);
     } else {
         DWORD cchDecoded = (DWORD)wcslen(pszStored) + 1;
         WCHAR *pszDecoded = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cchDecoded * sizeof(WCHAR));
         if (pszDecoded && pfnDecode(pszStored, pszDecoded, cchDecoded))
-            nResult = DeliverText(pszDecoded, pszBuffer, pcbSize);
+            nResult = RegDeliverText(pszDecoded, pszBuffer, pcbSize);
         if (pszDecoded)
             HeapFree(GetProcessHeap(), 0, pszDecoded);
     }

@@ -2,6 +2,7 @@
 #include "settings/regpath.h"
 #include "settings/profile.h"
 
+#include <cstring>
 #include <cwchar>
 
 BOOL RegSubstitute(const WCHAR *pszPattern, const WCHAR *pszInsert, WCHAR *pszOut, size_t cchOut)
@@ -107,4 +108,16 @@ BOOL RegCopyField(const WCHAR *pszField, size_t cchField, WCHAR *pszOut, size_t 
     wmemcpy(pszOut, pszField, cch);
     pszOut[cch] = 0;
     return TRUE;
+}
+
+int RegDeliverText(const WCHAR *pszText, WCHAR *pszBuffer, DWORD *pcbSize)
+{
+    DWORD cbNeeded = (DWORD)((wcslen(pszText) + 1) * sizeof(WCHAR));
+    if (!pszBuffer || *pcbSize < cbNeeded) {
+        *pcbSize = cbNeeded;
+        return 0;
+    }
+    memcpy(pszBuffer, pszText, cbNeeded);
+    *pcbSize = cbNeeded;
+    return 1;
 }

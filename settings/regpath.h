@@ -32,5 +32,9 @@ int RegPathWriteValue(const DriverDevMode *pDevMode, const WCHAR *pszRoot, const
  * lack its terminator) into pszOut, terminated; FALSE when it does not fit
  * or the field is absent. */
 BOOL RegCopyField(const WCHAR *pszField, size_t cchField, WCHAR *pszOut, size_t cchOut);
+/* Hands a terminated string to a caller's buffer: 1 with *pcbSize = its
+ * size in bytes with the terminator; 0 with that needed size in *pcbSize
+ * (buffer untouched) when the buffer is absent or smaller. */
+int RegDeliverText(const WCHAR *pszText, WCHAR *pszBuffer, DWORD *pcbSize);
 
 #endif
