@@ -569,8 +569,11 @@ PASSWORD_VALUE(SharePointPass, FAM_SHAREPOINT, L"SharePoint Pass", SHAREPOINT_PA
 
 int SetSharePointPass(const DriverDevMode *pDevMode, const WCHAR *pszPassword)
 {
-    WCHAR szHex[260 * 2 + 1];
-    if (!pszPassword || wcslen(pszPassword) >= 260 || !EncodeScrambledHexPassword(pszPassword, szHex, 260 * 2 + 1))
+    /* The hex text stays shorter than 260 characters, so the 520-byte
+     * reader gets it back whole. */
+    WCHAR szHex[SHAREPOINT_PASS_MAX_CCH * 2 + 1];
+    if (!pszPassword || wcslen(pszPassword) > SHAREPOINT_PASS_MAX_CCH ||
+        !EncodeScrambledHexPassword(pszPassword, szHex, SHAREPOINT_PASS_MAX_CCH * 2 + 1))
         return 0;
     return SettingsWriteString(pDevMode, SETTINGS_ROOT_PATH, FAM_SHAREPOINT, L"SharePoint Pass", szHex);
 }

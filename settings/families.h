@@ -40,6 +40,7 @@ extern "C" {
 
 #define PDF_PASSWORD_MAX_CCH   32  /* "Document User/Owner Password" */
 #define SMTP_PASSWORD_MAX_CCH  16  /* 64 bytes of hex text when read back */
+#define SHAREPOINT_PASS_MAX_CCH 129 /* hex text shorter than 260 characters */
 
 #define WATERMARK_FIRST_BRIGHTNESS_DEFAULT 30
 #define WATERMARK_FIRST_POSITION_DEFAULT   4
@@ -222,8 +223,9 @@ DRVSETTINGS_API int SetEmailLoggingDirectory(const DriverDevMode *pDevMode, cons
 
 /* SharePoint settings; texts shorter than 260 characters. "SharePoint Pass"
  * is stored scrambled with SHAREPOINT_PASSWORD_SCRAMBLE_KEY as two hex
- * digits per character, high digit first; a character that does not fit
- * two digits after scrambling, or becomes 0, is refused. */
+ * digits per character, high digit first, so its stored text stays shorter
+ * than 260 characters: at most 129 characters. A character that does not
+ * fit two digits after scrambling, or becomes 0, is refused. */
 DRVSETTINGS_API int GetSharePointUpload(const DriverDevMode *pDevMode);
 DRVSETTINGS_API int SetSharePointUpload(const DriverDevMode *pDevMode, int bOn);
 DRVSETTINGS_API int GetSharePointSilent(const DriverDevMode *pDevMode);
