@@ -24,7 +24,7 @@ echo
 echo "== Waiting for the forwarded documents"
 expected=4
 for _ in $(seq 1 120); do
-    n=$(ls "$build"/cups/pdf/JH_PDF_A/*.pdf "$build"/cups/pdf/JH_PDF_B/*.pdf 2>/dev/null | wc -l)
+    n=$(find "$build/cups/pdf/JH_PDF_A" "$build/cups/pdf/JH_PDF_B" -name '*.pdf' | wc -l)
     [ "$n" -ge "$expected" ] && break
     sleep 0.5
 done
@@ -41,7 +41,7 @@ for f in "$build"/cups/pdf/JH_PDF_A/*.pdf "$build"/cups/pdf/JH_PDF_B/*.pdf; do
     pages=$(pdfinfo "$f" | sed -n 's/^Pages: *//p')
     echo "$f"
     echo "    title: $title, pages: $pages"
-    pdftotext -layout "$f" - | grep -v '^\s*$' | sed 's/^/    | /' | head -12
+    pdftotext -layout "$f" - | grep -v '^\s*$' | sed 's/^/    | /' | head -12 || true
 done
 echo
 echo "Spool files left: $(ls "$demo/spool" | wc -l)"
