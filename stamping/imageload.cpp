@@ -172,3 +172,9 @@ HGLOBAL LoadWatermarkWithLibraries(const wchar_t *pszImagePath, const wchar_t *p
     return LoadImageWithLibrary(pszImagePath, nKind,
                                 nKind == WM_LOADER_JPEG ? pszJpegLibrary : pszTiffLibrary);
 }
+
+HGLOBAL LoadWatermarkIntoDIB(const wchar_t *pszImagePath, const DriverDevMode *pDevMode)
+{
+    return LoadWatermarkWithLibraries(pszImagePath, DevMode_GetJpegLoaderLibrary(pDevMode),
+                                      DevMode_GetTiffLoaderLibrary(pDevMode));
+}

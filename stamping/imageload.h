@@ -8,6 +8,7 @@
 #define JH_STAMPING_IMAGELOAD_H
 
 #include <windows.h>
+#include "settings/devmode.h"
 
 /* Which reader a picture file goes to. */
 enum {
@@ -48,5 +49,11 @@ HGLOBAL LoadImageWithLibrary(const wchar_t *pszImagePath, int nKind, const wchar
  * kind. Gives a new packed DIB that the caller frees, or NULL. */
 HGLOBAL LoadWatermarkWithLibraries(const wchar_t *pszImagePath, const wchar_t *pszJpegLibrary,
                                    const wchar_t *pszTiffLibrary);
+
+/* Takes an image path and the job's device mode (its JpegLoaderLibrary
+ * and TiffLoaderLibrary name the libraries). Gives a new packed DIB that
+ * the caller frees with GlobalFree, or NULL. Nothing is cached: libraries
+ * are loaded and freed again for every picture. */
+HGLOBAL LoadWatermarkIntoDIB(const wchar_t *pszImagePath, const DriverDevMode *pDevMode);
 
 #endif

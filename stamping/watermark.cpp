@@ -1,6 +1,8 @@
 #include "stamping/watermark.h"
 #include "stamping/imageload.h"
 #include "stamping/stamps.h"
+#include "settings/devmode.h"
+#include "settings/selectors.h"
 
 namespace {
 
@@ -202,7 +204,86 @@ void PrintTiled(HDC hdc, const BYTE *pDib, const WatermarkDibLayout &layout, DWO
         GlobalFree(hTile);
 }
 
+/* What one page gets: the picture file, its brightness and placement. */
+struct WatermarkChoice {
+    WCHAR szImage[MAX_PATH];
+    DWORD dwBrightness;
+    int nPlacement;
+};
+
+/* The first-page picture of the orientation; FALSE when its file name
+ * cannot be read from the profile nor from the printer's "Watermark" key. */
+BOOL ReadFirstPageChoice(const DriverDevMode *pDevMode, int nProfile, int bPortrait, WatermarkChoice *pChoice)
+{
+    DWORD cbImage = sizeof(pChoice->szImage);
+    pChoice->szImage[0] = L'\0';
+    if (!SelectFirstImage(pDevMode, nProfile, bPortrait, pChoice->szImage, &cbImage))
+        return FALSE;
+    pChoice->szImage[MAX_PATH - 1] = L'\0';
+    pChoice->dwBrightness = SelectFirstImageBrightness(pDevMode, nProfile, bPortrait);
+    pChoice->nPlacement = WatermarkPositionToPlacement(SelectFirstImagePosition(pDevMode, nProfile, bPortrait));
+    return TRUE;
+}
+
+/* The picture of the orientation for every other page. */
+void ReadPageChoice(const DriverDevMode *pDevMode, int nProfile, int bPortrait, WatermarkChoice *pChoice)
+{
+    const WCHAR *pszImage = bPortrait ? SelectWatermarkImagePortrait(pDevMode, nProfile)
+                                      : SelectWatermarkImageLandscape(pDevMode, nProfile);
+    lstrcpynW(pChoice->szImage, pszImage != NULL ? pszImage : L"", MAX_PATH);
+    if (bPortrait) {
+        pChoice->dwBrightness = SelectWatermarkBrightnessPortrait(pDevMode, nProfile);
+        pChoice->nPlacement = WatermarkSwitchesToPlacement(SelectWatermarkPTile(pDevMode, nProfile),
+                                                           SelectWatermarkPStretchToWidth(pDevMode, nProfile),
+                                                           SelectWatermarkPStretchToFit(pDevMode, nProfile));
+    } else {
+        pChoice->dwBrightness = SelectWatermarkBrightnessLandscape(pDevMode, nProfile);
+        pChoice->nPlacement = WatermarkSwitchesToPlacement(SelectWatermarkLTile(pDevMode, nProfile),
+                                                           SelectWatermarkLStretchToWidth(pDevMode, nProfile),
+                                                           SelectWatermarkLStretchToFit(pDevMode, nProfile));
+    }
+}
+
+/* Loads, lightens and paints the chosen picture: 1 when painted, 2 when it
+ * cannot be loaded or converted. */
+int StampPicture(HDC hdc, const DriverDevMode *pDevMode, const WatermarkChoice &choice, ULONGLONG ptPageSize)
+{
+    HGLOBAL hPicture = LoadWatermarkIntoDIB(choice.szImage, pDevMode);
+    HGLOBAL hLightened = ApplyWatermarkBrightness(hPicture, choice.dwBrightness);
+    if (hPicture != NULL)
+        GlobalFree(hPicture);
+    if (hLightened == NULL)
+        return 2;
+    PrintWatermark(hdc, hLightened, choice.nPlacement, ptPageSize);
+    GlobalFree(hLightened);
+    return 1;
+}
+
 } // namespace
+
+int AddWatermark(HDC hdc, const void *pDevMode, DWORD cbDevMode, DWORD dwPage, ULONGLONG ptPhysPageInPixels,
+                 DWORD nJobNumber)
+{
+    if (hdc == NULL || pDevMode == NULL || cbDevMode != DRIVER_DEVMODE_SIZE)
+        return 0;
+    DriverDevMode stWork;
+    CopyMemory(&stWork, pDevMode, sizeof(stWork));
+    int nProfile = static_cast<int>(nJobNumber);
+    if (!SelectPrintWatermark(&stWork, nProfile))
+        return 2;
+    int bPortrait = DevMode_GetOrientation(&stWork) != DMORIENT_LANDSCAPE;
+    WatermarkChoice choice;
+    if (dwPage == 1 && SelectFirstImageEnabled(&stWork, nProfile)) {
+        /* The first-page picture; first page only plays no part here. */
+        if (!ReadFirstPageChoice(&stWork, nProfile, bPortrait, &choice))
+            return 0;
+    } else {
+        if (dwPage != 1 && SelectWatermarkFirstPageOnly(&stWork, nProfile))
+            return 2;
+        ReadPageChoice(&stWork, nProfile, bPortrait, &choice);
+    }
+    return StampPicture(hdc, &stWork, choice, ptPhysPageInPixels);
+}
 
 BOOL GetWatermarkDibLayout(const BYTE *pDib, SIZE_T cbDib, WatermarkDibLayout *pLayout)
 {

@@ -361,3 +361,280 @@ TEST(watermark, PrintWatermark)
     EXPECT_EQ(kWhite, Paint(picture, 5, 12, 30, {{0, 0}})[0]);
     PrintWatermark(NULL, NULL, WM_PLACE_TILE, PageSize(12, 30));
 }
+
+#include "settings/devmode.h"
+#include "settings/families.h"
+#include "settings/profile.h"
+
+namespace {
+
+const wchar_t kPrinter[] = L"JH Watermark Test Printer";
+const std::wstring kPrinterKey = std::wstring(L"SOFTWARE\\Quennor Software LLC\\") + kPrinter;
+const DWORD kJob = 31;
+
+/* The printer's registry keys are removed when a test starts and ends. */
+struct PrinterKeyScope {
+    PrinterKeyScope() { Clean(); }
+    ~PrinterKeyScope() { Clean(); }
+    static void Clean()
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kPrinterKey.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, kPrinterKey.c_str());
+    }
+};
+
+/* Solid pictures as bitmap files; lightened at 30 each 0 becomes 76 and
+ * each 100 becomes 176. */
+struct Pictures {
+    std::wstring portrait, landscape, firstPortrait, firstLandscape, halves, missing;
+};
+
+std::wstring WriteSolid(const std::string &dir, const char *pszName, COLORREF color)
+{
+    std::string path = dir + "\\" + pszName;
+    WriteWholeFile(path, MakeBitmapFile(MakePicture24(4, 4, [&](LONG, LONG) { return color; })));
+    return Widen(path);
+}
+
+Pictures MakePictures()
+{
+    std::string dir = MakeTempDir("wm_stamp");
+    Pictures p;
+    p.portrait = WriteSolid(dir, "portrait.bmp", RGB(0, 0, 100));
+    p.landscape = WriteSolid(dir, "landscape.bmp", RGB(0, 100, 0));
+    p.firstPortrait = WriteSolid(dir, "first-p.bmp", RGB(100, 0, 0));
+    p.firstLandscape = WriteSolid(dir, "first-l.bmp", RGB(100, 100, 0));
+    /* Left half 100 red, right half 100 blue. */
+    std::string halves = dir + "\\halves.bmp";
+    WriteWholeFile(halves, MakeBitmapFile(MakePicture24(4, 4, [](LONG x, LONG) {
+                       return x < 2 ? RGB(100, 0, 0) : RGB(0, 0, 100);
+                   })));
+    p.halves = Widen(halves);
+    p.missing = Widen(dir + "\\missing.bmp");
+    return p;
+}
+
+const COLORREF kPortrait = RGB(76, 76, 176), kLandscape = RGB(76, 176, 76);
+const COLORREF kFirstPortrait = RGB(176, 76, 76), kFirstLandscape = RGB(176, 176, 76);
+
+/* A device mode for the test printer: watermark on, the two pictures
+ * stretched to fit, brightness 30 each. */
+DriverDevMode *NewDevMode(const Pictures &p)
+{
+    DriverDevMode *pDevMode = static_cast<DriverDevMode *>(calloc(1, sizeof(DriverDevMode)));
+    DevMode_Initialize(pDevMode);
+    DevMode_SetDeviceName(pDevMode, kPrinter);
+    DevMode_SetPrinterId(pDevMode, 0x5EED);
+    DevMode_SetOrientation(pDevMode, DMORIENT_PORTRAIT);
+    DevMode_SetWatermarkFlags(pDevMode, WMF_PRINT_WATERMARK | WMF_P_STRETCH_TO_FIT | WMF_L_STRETCH_TO_FIT);
+    DevMode_SetWatermarkBrightnessPortrait(pDevMode, 30);
+    DevMode_SetWatermarkBrightnessLandscape(pDevMode, 30);
+    DevMode_SetWatermarkFilePortrait(pDevMode, p.portrait.c_str());
+    DevMode_SetWatermarkFileLandscape(pDevMode, p.landscape.c_str());
+    return pDevMode;
+}
+
+struct StampResult {
+    int nResult;
+    std::vector<COLORREF> pixels;
+};
+
+/* Stamps page dwPage on a white 40 x 30 page; gives the result and the
+ * pixels at (0, 0), (2, 0) and (20, 15). */
+StampResult Stamp(const DriverDevMode *pDevMode, DWORD dwPage, DWORD cbDevMode = sizeof(DriverDevMode))
+{
+    StampResult r = {-1, {}};
+    TestPage page;
+    if (!OpenTestPage(page, 40, 30))
+        return r;
+    r.nResult = AddWatermark(page.hdc, pDevMode, cbDevMode, dwPage, PageSize(40, 30), kJob);
+    GdiFlush();
+    r.pixels = {PagePixel(page, 0, 0), PagePixel(page, 2, 0), PagePixel(page, 20, 15)};
+    CloseTestPage(page);
+    return r;
+}
+
+/* Result and the colour at the page centre, or white when painted nothing. */
+::testing::AssertionResult Stamped(const DriverDevMode *pDevMode, DWORD dwPage, int nResult, COLORREF color)
+{
+    StampResult r = Stamp(pDevMode, dwPage);
+    if (r.nResult != nResult || r.pixels.size() != 3 || r.pixels[2] != color)
+        return ::testing::AssertionFailure() << "page " << dwPage << ": result " << r.nResult << ", centre 0x"
+                                             << std::hex << (r.pixels.size() == 3 ? r.pixels[2] : 0);
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST(watermark, AddWatermarkArguments)
+{
+    PrinterKeyScope scope;
+    Pictures p = MakePictures();
+    DriverDevMode *pDevMode = NewDevMode(p);
+    ASSERT_TRUE(Stamped(pDevMode, 1, 1, kPortrait));
+    EXPECT_EQ(0, AddWatermark(NULL, pDevMode, sizeof(DriverDevMode), 1, PageSize(40, 30), kJob));
+    EXPECT_EQ(0, Stamp(NULL, 1).nResult);
+    EXPECT_EQ(kWhite, Stamp(pDevMode, 1, 6878).pixels[2]);
+    EXPECT_EQ(0, Stamp(pDevMode, 1, 6878).nResult);
+    EXPECT_EQ(0, Stamp(pDevMode, 1, 6880).nResult);
+
+    /* Watermark off: 2 on every page. */
+    DevMode_ClearWmfPrintWatermark(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    DevMode_SetWmfPrintWatermark(pDevMode);
+
+    /* Pictures that cannot be loaded or converted: 2, nothing painted. */
+    DevMode_SetWatermarkFilePortrait(pDevMode, p.missing.c_str());
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    std::vector<BYTE> zeroWide = MakePicture24(4, 4, [](LONG, LONG) { return RGB(1, 2, 3); });
+    DibHeader(zeroWide)->biWidth = 0;
+    WriteWholeFile(std::string(p.missing.begin(), p.missing.end()), MakeBitmapFile(zeroWide));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    std::vector<BYTE> truncated = MakePicture24(4, 4, [](LONG, LONG) { return RGB(1, 2, 3); });
+    truncated.resize(truncated.size() - 1);
+    WriteWholeFile(std::string(p.missing.begin(), p.missing.end()), MakeBitmapFile(truncated));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    free(pDevMode);
+}
+
+TEST(watermark, AddWatermarkFirstPage)
+{
+    PrinterKeyScope scope;
+    Pictures p = MakePictures();
+    DriverDevMode *pDevMode = NewDevMode(p);
+
+    /* First page only, no separate first picture: page 1 normal, page 2 nothing. */
+    DevMode_SetWmfFirstPageOnly(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+
+    /* Separate first picture on but stored nowhere: page 1 fails, page 2
+     * follows first page only. */
+    DevMode_SetWmfFirstImage(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 0, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    DevMode_ClearWmfFirstPageOnly(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 0, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait));
+
+    /* Stored in the printer's "Watermark" key: page 1 gets it, with or
+     * without first page only; later pages get the normal picture or none. */
+    ASSERT_EQ(1, SetWatermarkFirstImage(pDevMode, 1, p.firstPortrait.c_str()));
+    ASSERT_EQ(1, SetWatermarkFirstImage(pDevMode, 0, p.firstLandscape.c_str()));
+    ASSERT_EQ(1, SetWatermarkFirstImagePosition(pDevMode, 1, 1));
+    ASSERT_EQ(1, SetWatermarkFirstImagePosition(pDevMode, 0, 1));
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kFirstPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 3, 1, kPortrait));
+    DevMode_SetWmfFirstPageOnly(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kFirstPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    /* The first picture off again: page 1 is normal. */
+    DevMode_ClearWmfFirstImage(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kPortrait));
+    DevMode_SetWmfFirstImage(pDevMode);
+
+    /* Landscape pages take the landscape first picture. */
+    DevMode_SetOrientation(pDevMode, DMORIENT_LANDSCAPE);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kFirstLandscape));
+
+    /* First-page brightness from the "Watermark" key. */
+    ASSERT_EQ(1, SetWatermarkFirstImageBrightness(pDevMode, 0, 60));
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, RGB(253, 253, 153)));
+    DevMode_SetOrientation(pDevMode, DMORIENT_PORTRAIT);
+
+    /* Position 8 tiles the 4 x 4 picture from the corner; 4, 16 and 0
+     * centre it at (18, 13), leaving the corner white. */
+    ASSERT_EQ(1, SetWatermarkFirstImagePosition(pDevMode, 1, 8));
+    StampResult r = Stamp(pDevMode, 1);
+    EXPECT_EQ(1, r.nResult);
+    EXPECT_EQ(kFirstPortrait, r.pixels[0]);
+    EXPECT_EQ(kFirstPortrait, r.pixels[2]);
+    for (DWORD dwPosition : {4u, 16u, 0u}) {
+        std::wstring key = kPrinterKey + L"\\Watermark";
+        RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"First Image Portrait Position", REG_DWORD, &dwPosition,
+                        sizeof(dwPosition));
+        r = Stamp(pDevMode, 1);
+        EXPECT_EQ(1, r.nResult) << dwPosition;
+        EXPECT_EQ(kWhite, r.pixels[0]) << dwPosition;
+        EXPECT_EQ(kFirstPortrait, r.pixels[2]) << dwPosition;
+    }
+    free(pDevMode);
+}
+
+TEST(watermark, AddWatermarkOrientationAndPlacement)
+{
+    PrinterKeyScope scope;
+    Pictures p = MakePictures();
+    DriverDevMode *pDevMode = NewDevMode(p);
+
+    /* Orientation 2 is landscape; 1 and 0 (and anything else) portrait. */
+    DevMode_SetOrientation(pDevMode, DMORIENT_LANDSCAPE);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kLandscape));
+    DevMode_SetWatermarkBrightnessLandscape(pDevMode, 60);
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, RGB(153, 253, 153)));
+    for (short nOrientation : {1, 0, 3}) {
+        DevMode_SetOrientation(pDevMode, nOrientation);
+        EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait)) << nOrientation;
+    }
+
+    /* Portrait tile and stretch to fit both on: tiled. The halves picture
+     * shows its blue half at x = 2 only when tiled at its own size. */
+    DevMode_SetWatermarkFilePortrait(pDevMode, p.halves.c_str());
+    DevMode_SetWmfPTile(pDevMode);
+    StampResult r = Stamp(pDevMode, 2);
+    EXPECT_EQ(RGB(176, 76, 76), r.pixels[0]);
+    EXPECT_EQ(RGB(76, 76, 176), r.pixels[1]);
+    DevMode_ClearWmfPTile(pDevMode);
+    r = Stamp(pDevMode, 2);
+    EXPECT_EQ(RGB(176, 76, 76), r.pixels[1]);
+    /* Neither: centred, the corner left white. */
+    DevMode_ClearWmfPStretchToFit(pDevMode);
+    r = Stamp(pDevMode, 2);
+    EXPECT_EQ(kWhite, r.pixels[0]);
+    EXPECT_EQ(RGB(76, 76, 176), r.pixels[2]); /* column 2 of the picture at x = 20 */
+    /* The landscape switches belong to landscape pages only. */
+    DevMode_SetWmfLTile(pDevMode);
+    r = Stamp(pDevMode, 2);
+    EXPECT_EQ(kWhite, r.pixels[0]);
+    free(pDevMode);
+}
+
+TEST(watermark, AddWatermarkFromProfile)
+{
+    PrinterKeyScope scope;
+    Pictures p = MakePictures();
+    DriverDevMode *pDevMode = NewDevMode(p);
+    DevMode_SetFlagUseProfile(pDevMode);
+    DevMode_SetWmfPTile(pDevMode);
+
+    /* "Print Watermark" missing falls back to the block; the picture too. */
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait));
+    /* The placement switches have no fallback: "Watermark P Tile" missing
+     * is off even though the block tiles, so the picture is centred. */
+    StampResult r = Stamp(pDevMode, 2);
+    EXPECT_EQ(kWhite, r.pixels[0]);
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_P_TILE, kJob, 1));
+    r = Stamp(pDevMode, 2);
+    EXPECT_EQ(kPortrait, r.pixels[0]);
+
+    /* Profile picture, brightness and switches of this job. */
+    ASSERT_EQ(1, WriteProfileString(pDevMode, PS_WATERMARK_PORTRAIT_IMAGE, kJob, p.firstPortrait.c_str()));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_P_BRIGHTNESS, kJob, 0));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, RGB(100, 0, 0)));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_PRINT_WATERMARK, kJob, 0));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_PRINT_WATERMARK, kJob, 1));
+
+    /* The first picture from the profile; "Watermark First Image enabled"
+     * missing is off whatever the block says. */
+    DevMode_SetWmfFirstImage(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, RGB(100, 0, 0)));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_FIRST_IMAGE_ENABLED, kJob, 1));
+    EXPECT_TRUE(Stamped(pDevMode, 1, 0, kWhite));
+    ASSERT_EQ(1, WriteProfileString(pDevMode, PS_WATERMARK_PORTRAIT_FIRST_IMAGE, kJob, p.landscape.c_str()));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_P_FIRST_BRIGHTNESS, kJob, 30));
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kLandscape));
+    free(pDevMode);
+}
