@@ -4,6 +4,8 @@
 #include "pictures.h"
 #include "testutil.h"
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 

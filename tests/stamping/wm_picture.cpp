@@ -8,6 +8,7 @@
 #include <winspool.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include "pictures.h"
 #include "testutil.h"
