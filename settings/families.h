@@ -39,7 +39,7 @@ extern "C" {
 #define SHAREPOINT_PASSWORD_SCRAMBLE_KEY 0xC3
 
 #define PDF_PASSWORD_MAX_CCH   32  /* "Document User/Owner Password" */
-#define SMTP_PASSWORD_MAX_CCH  16  /* 64 bytes of hex text when read back */
+#define SMTP_PASSWORD_MAX_CCH  15  /* hex text and terminator within the 64-byte reader */
 #define SHAREPOINT_PASS_MAX_CCH 129 /* hex text shorter than 260 characters */
 
 #define WATERMARK_FIRST_BRIGHTNESS_DEFAULT 30
@@ -196,7 +196,8 @@ DRVSETTINGS_API int SetSmtpPort(const DriverDevMode *pDevMode, const WCHAR *pszT
 DRVSETTINGS_API int GetSmtpUserName(const DriverDevMode *pDevMode, WCHAR *pszBuffer, DWORD *pcbSize);
 DRVSETTINGS_API int SetSmtpUserName(const DriverDevMode *pDevMode, const WCHAR *pszText);
 /* "SMTP Password", hex form: each character as two upper-case hex digits,
- * low digit first. At most 16 characters (the reader takes 64 bytes);
+ * low digit first. At most 15 characters (the reader takes 64 bytes, and
+ * the registry stores the text with a terminator);
  * characters 0 and above 0xFF are refused. */
 DRVSETTINGS_API int GetSmtpPassword(const DriverDevMode *pDevMode, WCHAR *pszBuffer, DWORD *pcbSize);
 DRVSETTINGS_API int SetSmtpPassword(const DriverDevMode *pDevMode, const WCHAR *pszPassword);

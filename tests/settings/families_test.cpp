@@ -121,7 +121,7 @@ TEST(families, WatermarkFirstImage)
     EXPECT_EQ(4u, cbSize); /* missing: untouched */
     ASSERT_EQ(1, SetWatermarkFirstImage(&dm, 1, L"C:\\wm\\first.bmp"));
     EXPECT_EQ(0, GetWatermarkFirstImage(&dm, 1, szPath, &cbSize));
-    EXPECT_EQ(34u, cbSize);
+    EXPECT_EQ(32u, cbSize);
     EXPECT_EQ(L'#', szPath[0]);
     EXPECT_EQ(1, GetWatermarkFirstImage(&dm, 1, szPath, &cbSize));
     EXPECT_STREQ(L"C:\\wm\\first.bmp", szPath);
@@ -189,11 +189,11 @@ TEST(families, PasswordForms)
     EXPECT_EQ(L"162636", RawGetString(kPostPrint + L"\\Email Settings", L"SMTP Password"));
     EXPECT_EQ(1, GetSmtpPassword(&dm, szOut, &cbSize));
     EXPECT_STREQ(L"abc", szOut);
-    EXPECT_EQ(1, SetSmtpPassword(&dm, L"0123456789abcdef"));
-    EXPECT_EQ(0, SetSmtpPassword(&dm, L"0123456789abcdefg")); /* would not read back */
+    EXPECT_EQ(1, SetSmtpPassword(&dm, L"0123456789abcde"));
+    EXPECT_EQ(0, SetSmtpPassword(&dm, L"0123456789abcdef")); /* would not read back */
     cbSize = sizeof(szOut);
     EXPECT_EQ(1, GetSmtpPassword(&dm, szOut, &cbSize));
-    EXPECT_STREQ(L"0123456789abcdef", szOut);
+    EXPECT_STREQ(L"0123456789abcde", szOut);
 
     /* Scrambled text: 32 characters at most, not stored in plain. */
     std::wstring pw32(32, L'k'), pw33(33, L'k');
@@ -231,21 +231,22 @@ TEST(families, BatesFormats)
     WCHAR szValue[40];
     wmemset(szValue, L'#', 40);
 
-    ASSERT_EQ(1, SetBatesFormatValue(&dm, 1, L"Prefix", L"fifteen chars!!")); /* 30 bytes stored */
-    EXPECT_EQ(L"fifteen chars!!", RawGetString(PrinterKey() + L"\\BatesNumbering\\1", L"Prefix"));
+    RawSetString(PrinterKey() + L"\\BatesNumbering\\1", L"Prefix", L"fifteen chars!!"); /* 30 bytes */
     DWORD cchSize = 10;
     EXPECT_EQ(0, GetBatesFormatValue(&dm, 1, L"Prefix", szValue, &cchSize));
     EXPECT_EQ(16u, cchSize); /* 15 characters and the terminator */
     EXPECT_EQ(L'#', szValue[0]);
     EXPECT_EQ(1, GetBatesFormatValue(&dm, 1, L"Prefix", szValue, &cchSize));
     EXPECT_STREQ(L"fifteen chars!!", szValue);
+    ASSERT_EQ(1, SetBatesFormatValue(&dm, 2, L"Name", L"Second format"));
+    EXPECT_EQ(L"Second format", RawGetString(PrinterKey() + L"\\BatesNumbering\\2", L"Name"));
 
     EXPECT_EQ(0, SetBatesFormatValue(&dm, -1, L"Prefix", L"x"));
     EXPECT_EQ(0, SetBatesFormatValue(&dm, 1, L"", L"x"));
     EXPECT_EQ(0, SetBatesFormatValue(&dm, 1, L"Prefix", L""));
     cchSize = 40;
     EXPECT_EQ(0, GetBatesFormatValue(&dm, -1, L"Prefix", szValue, &cchSize));
-    EXPECT_EQ(0, GetBatesFormatValue(&dm, 2, L"Prefix", szValue, &cchSize));
+    EXPECT_EQ(0, GetBatesFormatValue(&dm, 3, L"Prefix", szValue, &cchSize));
     EXPECT_EQ(40u, cchSize);
 
     ASSERT_EQ(1, SetBatesFormatCountText(&dm, L"1"));
@@ -362,7 +363,7 @@ static const TextCase kTextCases[] = {
     TEXT_CASE(SmtpServer, 0, L"smtp.example.com"),
     TEXT_CASE(SmtpPort, 0, L"587"),
     TEXT_CASE(SmtpUserName, 0, L"user"),
-    TEXT_CASE(SmtpPassword, 17, L"s3cret!"),
+    TEXT_CASE(SmtpPassword, 16, L"s3cret!"),
     TEXT_CASE(EmailSender, 0, L"me@example.com"),
     TEXT_CASE(EmailTo, 0, L"you@example.com"),
     TEXT_CASE(EmailCc, 0, L"cc@example.com"),

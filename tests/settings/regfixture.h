@@ -23,11 +23,15 @@ static inline std::wstring PrinterKey(const std::wstring &printer = TEST_PRINTER
     return std::wstring(TEST_ROOT) + L"\\" + printer;
 }
 
+/* Writes a REG_SZ of exactly the text's characters, without terminator, as
+ * the driver does. (Given a NUL right after the counted data, the registry
+ * would add the terminator itself; a sentinel character prevents that.) */
 static inline void RawSetString(const std::wstring &path, const wchar_t *name, const std::wstring &value)
 {
+    std::wstring data = value + L'~';
     HKEY hKey = NULL;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey, NULL) == ERROR_SUCCESS) {
-        RegSetValueExW(hKey, name, 0, REG_SZ, (const BYTE *)value.c_str(), (DWORD)(value.size() * sizeof(wchar_t)));
+        RegSetValueExW(hKey, name, 0, REG_SZ, (const BYTE *)data.c_str(), (DWORD)(value.size() * sizeof(wchar_t)));
         RegCloseKey(hKey);
     }
 }
@@ -71,11 +75,14 @@ static inline std::vector<BYTE> RawGet(const std::wstring &path, const wchar_t *
     return bFound ? data : std::vector<BYTE>();
 }
 
-/* A REG_SZ value as text (no terminator stored). */
+/* A REG_SZ value as text, without the terminator the registry may add. */
 static inline std::wstring RawGetString(const std::wstring &path, const wchar_t *name)
 {
     std::vector<BYTE> data = RawGet(path, name);
-    return std::wstring((const wchar_t *)data.data(), data.size() / sizeof(wchar_t));
+    std::wstring text((const wchar_t *)data.data(), data.size() / sizeof(wchar_t));
+    while (!text.empty() && text.back() == 0)
+        text.pop_back();
+    return text;
 }
 
 static inline bool RawExists(const std::wstring &path, const wchar_t *name = NULL)
@@ -94,6 +101,19 @@ static inline void RawDeleteTree(const std::wstring &path)
     RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
 }
 
+/* Deletes a key only when it holds neither sub-keys nor values. */
+static inline void RawDeleteIfEmpty(const std::wstring &path)
+{
+    HKEY hKey = NULL;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+        return;
+    DWORD cSubKeys = 1, cValues = 1;
+    RegQueryInfoKeyW(hKey, NULL, NULL, NULL, &cSubKeys, NULL, NULL, &cValues, NULL, NULL, NULL, NULL);
+    RegCloseKey(hKey);
+    if (cSubKeys == 0 && cValues == 0)
+        RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+}
+
 /* Removes everything the tests write: both printers' keys, the PrinterIDs
  * entry and the protected-mode copy. */
 static inline void CleanTestRegistry()
@@ -101,8 +121,13 @@ static inline void CleanTestRegistry()
     RawDeleteTree(PrinterKey(TEST_PRINTER_REG));
     RawDeleteTree(PrinterKey(TEST_DEVICE_NAME));
     RawDeleteTree(std::wstring(TEST_ROOT) + L"\\PrinterIDs\\" + std::to_wstring(TEST_PRINTER_ID));
-    RawDeleteTree(std::wstring(L"Software\\Microsoft\\Internet Explorer\\InternetRegistry\\REGISTRY\\USER\\") +
-                  TEST_USER_SID);
+    const std::wstring ie = L"Software\\Microsoft\\Internet Explorer\\InternetRegistry";
+    RawDeleteTree(ie + L"\\REGISTRY\\USER\\" + TEST_USER_SID);
+    RawDeleteIfEmpty(ie + L"\\REGISTRY\\USER");
+    RawDeleteIfEmpty(ie + L"\\REGISTRY");
+    RawDeleteIfEmpty(ie);
+    RawDeleteIfEmpty(std::wstring(TEST_ROOT) + L"\\PrinterIDs");
+    RawDeleteIfEmpty(TEST_ROOT);
 }
 
 /* Cleans the test keys when a test starts and when it ends, also when an

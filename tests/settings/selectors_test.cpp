@@ -4,6 +4,7 @@
 #include "settings/profile.h"
 #include "settings/selectors.h"
 #include "regfixture.h"
+#include "testutil.h"
 
 static const int kJob = 31;
 static const std::wstring kJobProfile = PrinterKey() + L"\\Save As Option Settings\\31";
@@ -221,4 +222,187 @@ TEST(selectors, ProtectedModeProfile)
     RawSetDword(std::wstring(TEST_PROTECTED_ROOT) + L"\\" + TEST_PRINTER_REG + L"\\Save As Option Settings\\31",
                 L"Watermark P Tile", 1);
     EXPECT_EQ(1, SelectWatermarkPTile(&dm, kJob));
+}
+
+/* The registry side is part of drvsettings.dll's C interface. */
+TEST(selectors, DllInterface)
+{
+    std::string dll = BinDir() + "drvsettings.dll";
+    HMODULE hDll = LoadLibraryA(dll.c_str());
+    ASSERT_TRUE(hDll != NULL) << dll;
+    const char *apszNames[] = {
+        "GetSettingsPrinterName", "SettingsReadString", "SettingsWriteDword", "ReadProfileDword",
+        "WriteProfileString", "ReadProfileStringAt", "DeleteProfile", "DeleteDefaultSettings",
+        "GetWatermarkFirstImage", "SetPdfJpegQuality", "GetSmtpPassword", "SetRedirectSinglePrinter",
+        "IsUiTabShown", "GetPaperTitle", "SelectWatermarkPTile", "SelectBitsPerPixel",
+        "SelectFirstImage", "SelectWatermarkImagePortrait", "SelectPdfForceFont",
+    };
+    for (const char *pszName : apszNames)
+        EXPECT_TRUE(GetProcAddress(hDll, pszName) != NULL) << pszName;
+
+    /* One call through the DLL against the registry. */
+    typedef int(__cdecl * SetJpegQuality)(const DriverDevMode *, int);
+    typedef int(__cdecl * GetJpegQuality)(const DriverDevMode *, int *);
+    SetJpegQuality pfnSet = (SetJpegQuality)(void *)GetProcAddress(hDll, "SetPdfJpegQuality");
+    GetJpegQuality pfnGet = (GetJpegQuality)(void *)GetProcAddress(hDll, "GetPdfJpegQuality");
+    if (pfnSet && pfnGet) {
+        RegistryScope scope;
+        DriverDevMode dm;
+        MakeTestBlock(&dm);
+        int nValue = 0;
+        EXPECT_EQ(1, pfnSet(&dm, 77));
+        EXPECT_EQ(1, GetPdfJpegQuality(&dm, &nValue));
+        EXPECT_EQ(77, nValue);
+        EXPECT_EQ(1, pfnGet(&dm, &nValue));
+        EXPECT_EQ(77, nValue);
+    }
+    FreeLibrary(hDll);
+}
+
+/* ---- every row of the table: its id with the bit set, never with it clear ---- */
+
+typedef int (*FlagSel)(const DriverDevMode *, int);
+typedef DWORD (*ValueSel)(const DriverDevMode *, int);
+typedef int (*OutSel)(const DriverDevMode *, int, int *);
+typedef int (*TextSel)(const DriverDevMode *, int, WCHAR *, DWORD *);
+typedef const WCHAR *(*BufferSel)(const DriverDevMode *, int);
+
+struct FlagRow { const char *name; int id; FlagSel fn; };
+struct ValueRow { const char *name; int id; ValueSel fn; };
+struct OutRow { const char *name; int id; OutSel fn; };
+struct TextRow { const char *name; int id; int index; TextSel fn; };
+struct BufferRow { const char *name; int id; BufferSel fn; };
+
+#define ROW(Name, Id) { #Name, Id, Select##Name }
+
+static const FlagRow kFlagRows[] = {
+    ROW(OpenInDefaultViewer, 1), ROW(OpenOutputFolder, 2), ROW(AppendFile, 4), ROW(TiffInternet, 10),
+    ROW(TiffReverseBitOrder, 11), ROW(TiffPageNumberTag, 12), ROW(RedirectPrinting, 36),
+    ROW(SendInEmail, 37), ROW(UploadToSharePoint, 38), ROW(WatermarkFirstPageOnly, 41),
+    ROW(WatermarkPStretchToWidth, 42), ROW(WatermarkPStretchToFit, 43), ROW(WatermarkPTile, 44),
+    ROW(WatermarkLStretchToWidth, 45), ROW(WatermarkLStretchToFit, 46), ROW(WatermarkLTile, 47),
+    ROW(FirstImageEnabled, 50),
+};
+
+static DWORD FirstPositionP(const DriverDevMode *p, int n) { return SelectFirstImagePosition(p, n, 1); }
+static DWORD FirstPositionL(const DriverDevMode *p, int n) { return SelectFirstImagePosition(p, n, 0); }
+static DWORD FirstBrightnessP(const DriverDevMode *p, int n) { return SelectFirstImageBrightness(p, n, 1); }
+static DWORD FirstBrightnessL(const DriverDevMode *p, int n) { return SelectFirstImageBrightness(p, n, 0); }
+
+static const ValueRow kValueRows[] = {
+    ROW(FileFormat, 0), ROW(ColorDepth, 8), ROW(JpegLossRatio, 9), ROW(ImagePdfCompression, 13),
+    ROW(PrintWatermark, 39), ROW(WatermarkBrightnessPortrait, 51), ROW(WatermarkBrightnessLandscape, 52),
+    {"FirstImagePosition P", 48, FirstPositionP}, {"FirstImagePosition L", 49, FirstPositionL},
+    {"FirstImageBrightness P", 53, FirstBrightnessP}, {"FirstImageBrightness L", 54, FirstBrightnessL},
+};
+
+static const OutRow kOutRows[] = {
+    ROW(PdfEncryption, 14), ROW(PdfSecurityFlags, 15), ROW(PdfStreamCompression, 16),
+    ROW(PdfColorImageCompression, 17), ROW(PdfMonoImageCompression, 18), ROW(PdfJpegQuality, 19),
+    ROW(PdfEmbedAllFonts, 20), ROW(PdfEmbedLicensedFonts, 21), ROW(PdfEmbedAdobeFonts, 22),
+    ROW(PdfEmbedWindowsFonts, 23), ROW(PdfCreateSubset, 24), ROW(PdfForceFontCount, 25),
+    ROW(PdfForbidFontCount, 26), ROW(HtmlPageSizeSetting, 27), ROW(HtmlCssSettings, 28),
+    ROW(HtmlSeparatePages, 29), ROW(HtmlVectorGraphicsDisplayMode, 30), ROW(HtmlEmbedAllFonts, 31),
+    ROW(HtmlEmbedLicensedFonts, 32), ROW(HtmlCreateSubset, 33), ROW(HtmlForceFontCount, 34),
+    ROW(HtmlForbidFontCount, 35),
+};
+
+static int PdfForceFont2(const DriverDevMode *p, int n, WCHAR *b, DWORD *s) { return SelectPdfForceFont(p, n, b, s, 2); }
+static int PdfForbidFont2(const DriverDevMode *p, int n, WCHAR *b, DWORD *s) { return SelectPdfForbidFont(p, n, b, s, 2); }
+static int HtmlForceFont2(const DriverDevMode *p, int n, WCHAR *b, DWORD *s) { return SelectHtmlForceFont(p, n, b, s, 2); }
+static int HtmlForbidFont2(const DriverDevMode *p, int n, WCHAR *b, DWORD *s) { return SelectHtmlForbidFont(p, n, b, s, 2); }
+static int FirstImageP(const DriverDevMode *p, int n, WCHAR *b, DWORD *s) { return SelectFirstImage(p, n, 1, b, s); }
+static int FirstImageL(const DriverDevMode *p, int n, WCHAR *b, DWORD *s) { return SelectFirstImage(p, n, 0, b, s); }
+
+static const TextRow kTextRows[] = {
+    {"PdfTitle", 2, -1, SelectPdfTitle}, {"PdfAuthor", 3, -1, SelectPdfAuthor},
+    {"PdfSubject", 4, -1, SelectPdfSubject}, {"PdfKeywords", 5, -1, SelectPdfKeywords},
+    {"PdfUserPassword", 6, -1, SelectPdfUserPassword}, {"PdfOwnerPassword", 7, -1, SelectPdfOwnerPassword},
+    {"PdfForceFont", 8, 2, PdfForceFont2}, {"PdfForbidFont", 9, 2, PdfForbidFont2},
+    {"HtmlOutputFolder", 10, -1, SelectHtmlOutputFolder}, {"HtmlForceFont", 11, 2, HtmlForceFont2},
+    {"HtmlForbidFont", 12, 2, HtmlForbidFont2}, {"FirstImage P", 39, -1, FirstImageP},
+    {"FirstImage L", 40, -1, FirstImageL},
+};
+
+static const BufferRow kBufferRows[] = {
+    ROW(OutputPath, 0), ROW(WatermarkImagePortrait, 37), ROW(WatermarkImageLandscape, 38),
+};
+
+/* Everything each accessor answers, as one comparable text. */
+static std::wstring AllAnswers(const DriverDevMode *pDevMode)
+{
+    std::wstring all;
+    for (const FlagRow &r : kFlagRows)
+        all += std::to_wstring(r.fn(pDevMode, kJob)) + L",";
+    all += std::to_wstring(SelectAllPagesInOneFile(pDevMode, kJob)) + L",";
+    all += std::to_wstring(SelectBitsPerPixel(pDevMode, kJob)) + L",";
+    for (const ValueRow &r : kValueRows)
+        all += std::to_wstring(r.fn(pDevMode, kJob)) + L",";
+    for (const OutRow &r : kOutRows) {
+        int nValue = -1;
+        all += std::to_wstring(r.fn(pDevMode, kJob, &nValue)) + L":" + std::to_wstring(nValue) + L",";
+    }
+    for (const TextRow &r : kTextRows) {
+        WCHAR szText[64] = L"-";
+        DWORD cbSize = sizeof(szText);
+        all += std::to_wstring(r.fn(pDevMode, kJob, szText, &cbSize)) + L":" + szText + L",";
+    }
+    for (const BufferRow &r : kBufferRows)
+        all += std::wstring(r.fn(pDevMode, kJob)) + L",";
+    return all;
+}
+
+static void WriteWholeProfile(const DriverDevMode *pDevMode)
+{
+    for (int id = 0; id < PD_COUNT; id++)
+        WriteProfileDword(pDevMode, id, kJob, 1000 + id);
+    for (int id = 0; id < PS_COUNT; id++)
+        WriteProfileStringAt(pDevMode, id, kJob, (L"profile " + std::to_wstring(id)).c_str(), 2);
+}
+
+TEST(selectors, EveryRow)
+{
+    RegistryScope scope;
+    DriverDevMode dm;
+    MakeSelectingBlock(&dm, true);
+
+    /* Bit set: each flag reads its own id and nothing else. */
+    for (const FlagRow &r : kFlagRows) {
+        SCOPED_TRACE(r.name);
+        RawDeleteTree(kJobProfile);
+        EXPECT_EQ(0, r.fn(&dm, kJob));
+        WriteProfileDword(&dm, r.id, kJob, 1);
+        EXPECT_EQ(1, r.fn(&dm, kJob));
+        WriteProfileDword(&dm, r.id, kJob, 0);
+        EXPECT_EQ(0, r.fn(&dm, kJob));
+    }
+    RawDeleteTree(kJobProfile);
+    WriteWholeProfile(&dm);
+    for (const ValueRow &r : kValueRows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(1000u + r.id, r.fn(&dm, kJob));
+    }
+    for (const OutRow &r : kOutRows) {
+        SCOPED_TRACE(r.name);
+        int nValue = -1;
+        EXPECT_EQ(1, r.fn(&dm, kJob, &nValue));
+        EXPECT_EQ(1000 + r.id, nValue);
+    }
+    for (const TextRow &r : kTextRows) {
+        SCOPED_TRACE(r.name);
+        WCHAR szText[64] = L"-";
+        DWORD cbSize = sizeof(szText);
+        EXPECT_EQ(1, r.fn(&dm, kJob, szText, &cbSize));
+        EXPECT_EQ(L"profile " + std::to_wstring(r.id), szText);
+    }
+    for (const BufferRow &r : kBufferRows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(L"profile " + std::to_wstring(r.id), r.fn(&dm, kJob));
+    }
+
+    /* Bit clear: the same answers with and without a profile. */
+    DevMode_ClearFlagUseProfile(&dm);
+    std::wstring withProfile = AllAnswers(&dm);
+    RawDeleteTree(kJobProfile);
+    EXPECT_EQ(AllAnswers(&dm), withProfile);
 }
