@@ -104,6 +104,9 @@ if [ ${#docs[@]} -ge 1 ]; then
         check "badinput: page $n is spool page $p" [ "$(page_text "$f" $n)" = "$tag badinput page $p" ]
         n=$((n + 1))
     done
+    # Pages 8 and 9 have no usable device mode: they keep page 1's landscape.
+    check "badinput: landscape kept without a device mode" \
+        [ "$(is_landscape "$f" 1)$(is_landscape "$f" 2)$(is_landscape "$f" 3)$(is_landscape "$f" 4)" = 1110 ]
 fi
 
 # The empty document name stays empty.

@@ -118,18 +118,20 @@ TEST(ForwardPdf, Orientation)
 
 /* Pages whose bytes cannot be played safely print nothing, with one line
  * each; the job goes on. A device mode that is missing or shorter than the
- * public part leaves the settings alone and the page prints. */
+ * public part leaves the settings alone (page 1's landscape stays) and the
+ * page prints. */
 TEST(ForwardPdf, BadInput)
 {
     const int nJob = 7405;
     const std::string tag = RunTag();
     std::vector<BYTE> devMode = JobDevMode("JH_PDF_C", DMORIENT_PORTRAIT);
-    auto page = [&](DWORD p) { return MakeEmfBytes({ PageText("badinput", p) }, false); };
+    std::vector<BYTE> landscape = JobDevMode("JH_PDF_C", DMORIENT_LANDSCAPE);
+    auto page = [&](DWORD p) { return MakeEmfBytes({ PageText("badinput", p) }, p == 1 || p == 8 || p == 9); };
     std::string emf = page(2);
     DWORD cbHeader = 0;
     memcpy(&cbHeader, emf.data() + 4, 4);
 
-    WriteSpoolPage(nJob, 1, page(1), &devMode);
+    WriteSpoolPage(nJob, 1, page(1), &landscape);
     WriteSpoolPage(nJob, 2, emf, &devMode, (DWORD)emf.size() + 100); /* file shorter than "Size" */
     WriteSpoolPage(nJob, 3, WithPlaceablePrefix(emf, 24).substr(0, 131), &devMode);
     std::string past = page(4);
