@@ -1,0 +1,181 @@
+/* Jobs forwarded to the cups-pdf queues. The log is checked here; the PDFs
+ * (pages, text, orientation, titles) are read back by forward_pdf_test.sh,
+ * which runs this suite with JH_FWD_TAG set. */
+#include <gtest/gtest.h>
+#include "forwarding/printsession.h"
+#include "forwarding/pageforward.h"
+#include "monitor/redirectlog.h"
+#include "fwdtestutil.h"
+#include "testutil.h"
+
+#include <cstring>
+
+typedef std::vector<std::string> Lines;
+
+static std::string PageText(const char *pszCase, DWORD dwPage)
+{
+    return RunTag() + " " + pszCase + " page " + std::to_string(dwPage);
+}
+
+/* Starts, prints pages 1..dwPages of job nJob and ends one target per
+ * printer name; gives the log. */
+static Lines ForwardJob(const std::vector<const char *> &printers, const std::string &docName, DWORD dwCopies,
+                        int nJob, DWORD dwPages)
+{
+    std::vector<ForwardTarget> targets(printers.size());
+    OpenTestLog();
+    for (size_t i = 0; i < printers.size(); i++) {
+        targets[i].nJobNumber = (DWORD)nJob;
+        targets[i].bActive = DoStartDocument(printers[i], docName.c_str(), dwCopies, &targets[i]);
+    }
+    for (DWORD dwPage = 1; dwPage <= dwPages; dwPage++) {
+        LogMessage("Printing page: %d", dwPage);
+        for (size_t i = 0; i < printers.size(); i++)
+            if (targets[i].bActive)
+                DoPrintPage(printers[i], docName.c_str(), dwPage, &targets[i], FWD_TEST_PRINTER, dwCopies);
+    }
+    for (ForwardTarget &t : targets) {
+        if (t.bActive) {
+            t.bActive = 0;
+            DoEndDocument(&t, dwCopies);
+        }
+        if (t.phCopyDCs)
+            HeapFree(GetProcessHeap(), 0, t.phCopyDCs);
+    }
+    DeleteTestPrinterKeys();
+    return WithoutStampLines(CloseTestLog());
+}
+
+/* Three copies: three documents of two pages each, ended on the abort path
+ * with the log still open. */
+TEST(ForwardPdf, Copies)
+{
+    const int nJob = 7401;
+    std::vector<BYTE> devMode = JobDevMode("JH_PDF_A", DMORIENT_PORTRAIT);
+    for (DWORD p = 1; p <= 2; p++)
+        WriteSpoolPage(nJob, p, MakeEmfBytes({ PageText("copies", p) }, false), &devMode);
+    Lines lines = ForwardJob({ "JH_PDF_A" }, RunTag() + "_copies", 3, nJob, 2);
+    EXPECT_EQ(Lines({ "Printing page: 1", "Printing page: 2", "Printing successfully finished (copy: 0).",
+                      "Printing successfully finished (copy: 1).", "Printing successfully finished (copy: 2)." }),
+              lines);
+    EXPECT_EQ(3, WaitForPdfs("JH_PDF_A", RunTag() + "_copies", 3, 30000));
+}
+
+/* A printer that is not installed between two that are. */
+TEST(ForwardPdf, Printers)
+{
+    const int nJob = 7402;
+    std::vector<BYTE> devMode = JobDevMode("JH_PDF_B", DMORIENT_PORTRAIT);
+    WriteSpoolPage(nJob, 1, MakeEmfBytes({ PageText("printers", 1) }, false), &devMode);
+    Lines lines = ForwardJob({ "JH_PDF_B", "No Such Printer", "JH_PDF_C" }, RunTag() + "_printers", 1, nJob, 1);
+    EXPECT_EQ(Lines({ "Cannot access the printer: Error 1801", "Printing page: 1",
+                      "Printing successfully finished (copy: 0).", "Printing successfully finished (copy: 0)." }),
+              lines);
+    EXPECT_EQ(1, WaitForPdfs("JH_PDF_B", RunTag() + "_printers", 1, 30000));
+    EXPECT_EQ(1, WaitForPdfs("JH_PDF_C", RunTag() + "_printers", 1, 30000));
+}
+
+/* Copy 0 of 2 cannot start its page (its document was ended under it):
+ * copy 1 prints the page all the same. */
+TEST(ForwardPdf, StartPageFails)
+{
+    const int nJob = 7403;
+    const std::string docName = RunTag() + "_startpage";
+    std::vector<BYTE> devMode = JobDevMode("JH_PDF_A", DMORIENT_PORTRAIT);
+    WriteSpoolPage(nJob, 1, MakeEmfBytes({ PageText("startpage", 1) }, false), &devMode);
+    ForwardTarget st = {};
+    st.nJobNumber = nJob;
+    ASSERT_EQ(1, DoStartDocument("JH_PDF_A", docName.c_str(), 2, &st));
+    ASSERT_GT(EndDoc(st.phCopyDCs[0]), 0);
+    OpenTestLog();
+    DoPrintPage("JH_PDF_A", docName.c_str(), 1, &st, FWD_TEST_PRINTER, 2);
+    DoEndDocument(&st, 2);
+    Lines lines = WithoutStampLines(CloseTestLog());
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ("Error at StartPage (copy: 0). Error: 6", lines[0]);
+    EXPECT_EQ(0u, lines[1].find("Error at EndDoc (copy: 0) ")) << lines[1];
+    EXPECT_EQ("Printing successfully finished (copy: 1).", lines[2]);
+    HeapFree(GetProcessHeap(), 0, st.phCopyDCs);
+    DeleteTestPrinterKeys();
+    EXPECT_GE(WaitForPdfs("JH_PDF_A", docName, 1, 30000), 1);
+}
+
+/* Landscape, portrait, landscape on a portrait printer, two copies: every
+ * copy's device context is set anew before each page. */
+TEST(ForwardPdf, Orientation)
+{
+    const int nJob = 7404;
+    std::vector<BYTE> landscape = JobDevMode("JH_PDF_B", DMORIENT_LANDSCAPE);
+    std::vector<BYTE> portrait = JobDevMode("JH_PDF_B", DMORIENT_PORTRAIT);
+    for (DWORD p = 1; p <= 3; p++)
+        WriteSpoolPage(nJob, p, MakeEmfBytes({ PageText("orient", p) }, p != 2), p != 2 ? &landscape : &portrait);
+    Lines lines = ForwardJob({ "JH_PDF_B" }, RunTag() + "_orient", 2, nJob, 3);
+    EXPECT_EQ(Lines({ "Printing page: 1", "Printing page: 2", "Printing page: 3",
+                      "Printing successfully finished (copy: 0).", "Printing successfully finished (copy: 1)." }),
+              lines);
+    EXPECT_EQ(2, WaitForPdfs("JH_PDF_B", RunTag() + "_orient", 2, 30000));
+}
+
+/* Pages whose bytes cannot be played safely print nothing, with one line
+ * each; the job goes on. A device mode that is missing or shorter than the
+ * public part leaves the settings alone and the page prints. */
+TEST(ForwardPdf, BadInput)
+{
+    const int nJob = 7405;
+    const std::string tag = RunTag();
+    std::vector<BYTE> devMode = JobDevMode("JH_PDF_C", DMORIENT_PORTRAIT);
+    auto page = [&](DWORD p) { return MakeEmfBytes({ PageText("badinput", p) }, false); };
+    std::string emf = page(2);
+    DWORD cbHeader = 0;
+    memcpy(&cbHeader, emf.data() + 4, 4);
+
+    WriteSpoolPage(nJob, 1, page(1), &devMode);
+    WriteSpoolPage(nJob, 2, emf, &devMode, (DWORD)emf.size() + 100); /* file shorter than "Size" */
+    WriteSpoolPage(nJob, 3, WithPlaceablePrefix(emf, 24).substr(0, 131), &devMode);
+    std::string past = page(4);
+    PutDword(past, 48, (DWORD)past.size() + 8);
+    WriteSpoolPage(nJob, 4, past, &devMode);
+    std::string zero = page(5);
+    PutDword(zero, cbHeader + 4, 0);
+    WriteSpoolPage(nJob, 5, zero, &devMode);
+    std::string overrun = page(6);
+    PutDword(overrun, cbHeader + 4, (DWORD)overrun.size());
+    WriteSpoolPage(nJob, 6, overrun, &devMode);
+    std::string notEmf = page(7);
+    PutDword(notEmf, 40, 0x12345678);
+    WriteSpoolPage(nJob, 7, notEmf, &devMode);
+    WriteSpoolPage(nJob, 8, page(8), NULL);
+    std::vector<BYTE> shortDevMode(devMode.begin(), devMode.begin() + 200);
+    WriteSpoolPage(nJob, 9, page(9), &shortDevMode);
+    WriteSpoolPage(nJob, 10, page(10), &devMode);
+
+    Lines lines = ForwardJob({ "JH_PDF_C" }, tag + "_badinput", 1, nJob, 10);
+    char szPast[160], szShort[160];
+    snprintf(szShort, sizeof(szShort), "Page 2 not printed on JH_PDF_C: the spool file holds %u bytes, not %u.",
+             (unsigned)emf.size(), (unsigned)emf.size() + 100);
+    snprintf(szPast, sizeof(szPast),
+             "Page 4 not printed on JH_PDF_C: the metafile size %u runs past the %u bytes read.",
+             (unsigned)past.size() + 8, (unsigned)past.size());
+    char szZero[160], szOverrun[160];
+    snprintf(szZero, sizeof(szZero), "Page 5 not printed on JH_PDF_C: broken metafile record at offset %u.",
+             (unsigned)cbHeader);
+    snprintf(szOverrun, sizeof(szOverrun), "Page 6 not printed on JH_PDF_C: broken metafile record at offset %u.",
+             (unsigned)cbHeader);
+    EXPECT_EQ(Lines({ "Printing page: 1", "Printing page: 2", szShort, "Printing page: 3",
+                      "Page 3 not printed on JH_PDF_C: its 131 bytes are too few for a metafile header.",
+                      "Printing page: 4", szPast, "Printing page: 5", szZero, "Printing page: 6", szOverrun,
+                      "Printing page: 7", "Printing page: 8", "Printing page: 9", "Printing page: 10",
+                      "Printing successfully finished (copy: 0)." }),
+              lines);
+    EXPECT_EQ(1, WaitForPdfs("JH_PDF_C", tag + "_badinput", 1, 30000));
+}
+
+/* An empty document name stays empty. */
+TEST(ForwardPdf, EmptyName)
+{
+    const int nJob = 7406;
+    std::vector<BYTE> devMode = JobDevMode("JH_PDF_A", DMORIENT_PORTRAIT);
+    WriteSpoolPage(nJob, 1, MakeEmfBytes({ PageText("emptyname", 1) }, false), &devMode);
+    Lines lines = ForwardJob({ "JH_PDF_A" }, "", 1, nJob, 1);
+    EXPECT_EQ(Lines({ "Printing page: 1", "Printing successfully finished (copy: 0)." }), lines);
+}

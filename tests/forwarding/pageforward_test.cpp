@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+#include "forwarding/pageforward.h"
+#include "fwdtestutil.h"
+#include "testutil.h"
+
+#include <cstring>
+
+typedef std::vector<std::string> Lines;
+
+TEST(pageforward, MergeJobDevModeFields)
+{
+    DEVMODEW stJob, stPrinter;
+    memset(&stJob, 0, sizeof(stJob));
+    stJob.dmOrientation = DMORIENT_PORTRAIT;
+    stJob.dmPaperSize = DMPAPER_A4;
+    stJob.dmPaperLength = 2970;
+    stJob.dmPaperWidth = 2100;
+    stJob.dmPrintQuality = 300;
+    stJob.dmYResolution = 300;
+    stPrinter = stJob;
+    stPrinter.dmFields = 0x80000000;
+    EXPECT_FALSE(MergeJobDevModeFields(&stJob, &stPrinter));
+    EXPECT_EQ(0x80000000u, stPrinter.dmFields);
+
+    /* Each field on its own, with its bit. */
+    struct { short DEVMODEW::*pField; DWORD dwBit; } aFields[] = {
+        { &DEVMODEW::dmOrientation, DM_ORIENTATION },   { &DEVMODEW::dmPaperSize, DM_PAPERSIZE },
+        { &DEVMODEW::dmPaperLength, DM_PAPERLENGTH },   { &DEVMODEW::dmPaperWidth, DM_PAPERWIDTH },
+        { &DEVMODEW::dmPrintQuality, DM_PRINTQUALITY }, { &DEVMODEW::dmYResolution, DM_YRESOLUTION },
+    };
+    for (const auto &f : aFields) {
+        DEVMODEW stOther = stJob;
+        DEVMODEW stTarget = stPrinter;
+        stOther.*f.pField = -7;
+        EXPECT_TRUE(MergeJobDevModeFields(&stOther, &stTarget));
+        EXPECT_EQ(-7, stTarget.*f.pField);
+        EXPECT_EQ(0x80000000u | f.dwBit, stTarget.dmFields);
+        EXPECT_EQ(0, memcmp(stTarget.dmDeviceName, stPrinter.dmDeviceName, sizeof(stPrinter.dmDeviceName)));
+    }
+
+    /* Copies, colour, duplex, scale, source and form stay the printer's. */
+    DEVMODEW stOther = stJob;
+    stOther.dmCopies = 9;
+    stOther.dmColor = DMCOLOR_COLOR;
+    stOther.dmDuplex = DMDUP_VERTICAL;
+    stOther.dmScale = 50;
+    stOther.dmDefaultSource = DMBIN_MANUAL;
+    stOther.dmOrientation = DMORIENT_LANDSCAPE;
+    lstrcpyW(stOther.dmFormName, L"Letter");
+    DEVMODEW stTarget = stPrinter;
+    EXPECT_TRUE(MergeJobDevModeFields(&stOther, &stTarget));
+    stTarget.dmOrientation = stPrinter.dmOrientation;
+    stTarget.dmFields = stPrinter.dmFields;
+    EXPECT_EQ(0, memcmp(&stTarget, &stPrinter, sizeof(stTarget)));
+
+    EXPECT_EQ(0x0000000200000001ull, PackPoint(1, 2));
+    EXPECT_EQ(0x00000BB80000094Full, PackPoint(2383, 3000));
+    EXPECT_EQ(0xFFFFFFFF00000000ull, PackPoint(0, -1));
+}
+
+static bool IsLandscape(HDC hdc)
+{
+    return GetDeviceCaps(hdc, HORZRES) > GetDeviceCaps(hdc, VERTRES);
+}
+
+TEST(pageforward, ChangePhysicalPrinterSettings)
+{
+    HANDLE hPrinter = NULL;
+    ASSERT_TRUE(OpenPrinterA((LPSTR) "JH_PDF_B", &hPrinter, NULL));
+    HDC hdc = CreateDCA("WINSPOOL", "JH_PDF_B", NULL, NULL);
+    ASSERT_NE(nullptr, hdc);
+    std::vector<BYTE> landscape = JobDevMode("JH_PDF_B", DMORIENT_LANDSCAPE);
+    std::vector<BYTE> portrait = JobDevMode("JH_PDF_B", DMORIENT_PORTRAIT);
+    const WCHAR *pwsz = L"JH_PDF_B";
+
+    EXPECT_EQ(0u, ChangePhysicalPrinterSettings(hdc, pwsz, hPrinter, portrait.data()));
+    EXPECT_FALSE(IsLandscape(hdc));
+    EXPECT_EQ(0u, ChangePhysicalPrinterSettings(hdc, pwsz, hPrinter, landscape.data()));
+    EXPECT_TRUE(IsLandscape(hdc));
+    EXPECT_EQ(3508, GetDeviceCaps(hdc, HORZRES));
+    EXPECT_EQ(0u, ChangePhysicalPrinterSettings(hdc, pwsz, hPrinter, portrait.data()));
+    EXPECT_FALSE(IsLandscape(hdc));
+
+    /* Paper: Letter is narrower than A4 at the same resolution. */
+    std::vector<BYTE> letter = portrait;
+    ((DEVMODEW *)letter.data())->dmPaperSize = DMPAPER_LETTER;
+    EXPECT_EQ(0u, ChangePhysicalPrinterSettings(hdc, pwsz, hPrinter, letter.data()));
+    EXPECT_EQ(2550, GetDeviceCaps(hdc, HORZRES));
+    EXPECT_EQ(0u, ChangePhysicalPrinterSettings(hdc, pwsz, hPrinter, portrait.data()));
+    EXPECT_EQ(2479, GetDeviceCaps(hdc, HORZRES));
+
+    /* A job equal to the printer's settings still resets the DC. */
+    ResetDCW(hdc, (DEVMODEW *)landscape.data());
+    ASSERT_TRUE(IsLandscape(hdc));
+    EXPECT_EQ(0u, ChangePhysicalPrinterSettings(hdc, pwsz, hPrinter, portrait.data()));
+    EXPECT_FALSE(IsLandscape(hdc));
+
+    /* The job device mode itself is left as it was. */
+    std::vector<BYTE> before = landscape;
+    ChangePhysicalPrinterSettings(hdc, pwsz, hPrinter, landscape.data());
+    EXPECT_EQ(before, landscape);
+
+    EXPECT_NE(0u, ChangePhysicalPrinterSettings(hdc, L"No Such Printer", NULL, portrait.data()));
+    EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, ChangePhysicalPrinterSettings(hdc, pwsz, hPrinter, NULL));
+    EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, ChangePhysicalPrinterSettings(NULL, pwsz, hPrinter, portrait.data()));
+    DeleteDC(hdc);
+    ClosePrinter(hPrinter);
+}
+
+/* Pages that are not there to print: nothing is logged, nothing printed. */
+TEST(pageforward, DoPrintPage)
+{
+    const int nJob = 7301;
+    ForwardTarget st = {};
+    st.nJobNumber = nJob;
+    ASSERT_EQ(1, DoStartDocument("JH_PDF_C", (RunTag() + "_nopages").c_str(), 1, &st));
+    std::vector<BYTE> devMode = JobDevMode("JH_PDF_C", DMORIENT_PORTRAIT);
+    std::string emf = MakeEmfBytes({ "no page" }, false);
+    OpenTestLog();
+
+    DoPrintPage("JH_PDF_C", "doc", 1, &st, FWD_TEST_PRINTER, 1); /* no page key */
+
+    WriteSpoolPage(nJob, 2, emf, &devMode);
+    RegSetString(PageKeyPath(nJob, 2), "Ready", "Printing");
+    DoPrintPage("JH_PDF_C", "doc", 2, &st, FWD_TEST_PRINTER, 1);
+
+    WriteSpoolPage(nJob, 3, emf, &devMode);
+    RegSetString(PageKeyPath(nJob, 3), "Ready", "Abort");
+    DWORD dwStart = GetTickCount();
+    DoPrintPage("JH_PDF_C", "doc", 3, &st, FWD_TEST_PRINTER, 1);
+    EXPECT_GE(GetTickCount() - dwStart, 900u);
+
+    std::string file = WriteSpoolPage(nJob, 4, emf, &devMode);
+    DeleteFileA(file.c_str());
+    DoPrintPage("JH_PDF_C", "doc", 4, &st, FWD_TEST_PRINTER, 1);
+
+    DoPrintPage(NULL, "doc", 1, &st, FWD_TEST_PRINTER, 1);
+    DoPrintPage("JH_PDF_C", "doc", 1, NULL, FWD_TEST_PRINTER, 1);
+    EXPECT_EQ(Lines(), CloseTestLog());
+
+    /* The page buffers come and go: the spool files are not held open. */
+    file = WriteSpoolPage(nJob, 5, emf, &devMode);
+    DoPrintPage("JH_PDF_C", "doc", 5, &st, FWD_TEST_PRINTER, 1);
+    EXPECT_TRUE(DeleteFileA(file.c_str()));
+
+    OpenTestLog();
+    EXPECT_EQ(1, DoEndDocument(&st, 1));
+    EXPECT_EQ(Lines({ "Printing successfully finished (copy: 0)." }), CloseTestLog());
+    HeapFree(GetProcessHeap(), 0, st.phCopyDCs);
+    DeleteTestPrinterKeys();
+}

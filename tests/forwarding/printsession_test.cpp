@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+#include "forwarding/printsession.h"
+#include "forwarding/pageforward.h"
+#include "fwdtestutil.h"
+#include "testutil.h"
+
+typedef std::vector<std::string> Lines;
+
+static void FreeCopyDCs(ForwardTarget *pTarget)
+{
+    if (pTarget->phCopyDCs)
+        HeapFree(GetProcessHeap(), 0, pTarget->phCopyDCs);
+    pTarget->phCopyDCs = NULL;
+}
+
+TEST(printsession, DoStartDocument)
+{
+    ForwardTarget st = {};
+    OpenTestLog();
+    EXPECT_EQ(0, DoStartDocument(NULL, "doc", 1, &st));
+    EXPECT_EQ(0, DoStartDocument("JH_PDF_A", "doc", 1, NULL));
+    EXPECT_EQ(Lines(), CloseTestLog());
+
+    /* A printer that is not installed. */
+    OpenTestLog();
+    st.hPrinter = (HANDLE)(ULONG_PTR)0x1234;
+    EXPECT_EQ(0, DoStartDocument("No Such Printer", "doc", 2, &st));
+    EXPECT_EQ(NULL, st.hPrinter);
+    EXPECT_EQ(nullptr, st.phCopyDCs);
+    EXPECT_EQ(Lines({ "Cannot access the printer: Error 1801" }), CloseTestLog());
+
+    /* Copies 0: the printer is open, no device context, no document. */
+    OpenTestLog();
+    EXPECT_EQ(1, DoStartDocument("JH_PDF_A", "doc", 0, &st));
+    EXPECT_NE(nullptr, st.hPrinter);
+    ASSERT_NE(nullptr, st.phCopyDCs);
+    EXPECT_EQ(NULL, st.phCopyDCs[0]);
+    EXPECT_EQ(1, DoEndDocument(&st, 0));
+    EXPECT_EQ(NULL, st.hPrinter);
+    EXPECT_EQ(Lines(), CloseTestLog());
+    FreeCopyDCs(&st);
+
+    /* One device context per copy, each with its own started document;
+     * printer names are not case-sensitive. */
+    EXPECT_EQ(1, DoStartDocument("jh_pdf_b", "", 3, &st));
+    ASSERT_NE(nullptr, st.phCopyDCs);
+    for (int i = 0; i < 3; i++) {
+        ASSERT_NE(nullptr, st.phCopyDCs[i]);
+        EXPECT_EQ(DT_RASPRINTER, GetDeviceCaps(st.phCopyDCs[i], TECHNOLOGY));
+        for (int j = 0; j < i; j++)
+            EXPECT_NE(st.phCopyDCs[j], st.phCopyDCs[i]);
+    }
+    EXPECT_EQ(1, DoEndDocument(&st, 3));
+    FreeCopyDCs(&st);
+}
+
+TEST(printsession, DoEndDocument)
+{
+    ForwardTarget st = {};
+    EXPECT_EQ(0, DoEndDocument(NULL, 1));
+
+    /* A copy whose document fails to end (copy 0 was ended before) is
+     * reported; copy 1 is still ended. */
+    ASSERT_EQ(1, DoStartDocument("JH_PDF_C", (RunTag() + "_endfail").c_str(), 2, &st));
+    HDC hCopy1 = st.phCopyDCs[1];
+    ASSERT_GT(EndDoc(st.phCopyDCs[0]), 0);
+    ASSERT_GT(StartPage(hCopy1), 0);
+    TextOutA(hCopy1, 300, 300, "end fail", 8);
+    ASSERT_GT(EndPage(hCopy1), 0);
+    OpenTestLog();
+    EXPECT_EQ(0, DoEndDocument(&st, 2));
+    Lines lines = CloseTestLog();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(0u, lines[0].find("Error at EndDoc (copy: 0) ")) << lines[0];
+    EXPECT_EQ("Printing successfully finished (copy: 1).", lines[1]);
+    EXPECT_EQ(NULL, st.phCopyDCs[0]);
+    EXPECT_EQ(NULL, st.phCopyDCs[1]);
+    EXPECT_EQ(NULL, st.hPrinter);
+    /* Copy 0's empty document and copy 1's page. */
+    EXPECT_EQ(2, WaitForPdfs("JH_PDF_C", RunTag() + "_endfail", 2, 30000));
+    FreeCopyDCs(&st);
+}
