@@ -118,7 +118,7 @@ static std::string Base64Lines(const std::string &data)
 static bool IsAscii(const std::string &text)
 {
     for (unsigned char c : text)
-        if (c >= 0x80 || (c < 0x20 && c != '\t'))
+        if (c >= 0x80 || (c < 0x20 && c != '\t' && c != '\r' && c != '\n'))
             return false;
     return true;
 }
@@ -241,7 +241,7 @@ static std::string ComposeMessage(const MailParams &p, const std::string &attach
     m += std::string("--") + szBoundary + "\r\n";
     m += IsAscii(p.body) ? "Content-Type: text/plain; charset=us-ascii\r\nContent-Transfer-Encoding: 7bit\r\n\r\n"
                          : "Content-Type: text/plain; charset=windows-1252\r\nContent-Transfer-Encoding: base64\r\n\r\n";
-    m += IsAscii(p.body) ? BodyText(p.body) : Base64Lines(p.body);
+    m += IsAscii(p.body) ? BodyText(p.body) : Base64Lines(BodyText(p.body));
     m += std::string("\r\n--") + szBoundary + "\r\n";
     m += "Content-Type: " + ContentType(name) + "; name=\"" + name + "\"\r\n";
     m += "Content-Transfer-Encoding: base64\r\n";

@@ -2,7 +2,8 @@
  * testapp: stand-in for the application that a print job starts.
  *
  * Arguments (each "name=value", in any order; anything else is ignored):
- *   out=FILE     record file, written once before the program goes idle
+ *   out=FILE     record file, written once before the program goes idle;
+ *                without it, the module path followed by ".record"
  *   watch=EVENT  named event whose state is recorded at start-up and just
  *                before going idle
  *   delay=MS     pause between start-up and going idle (default 0)
@@ -156,8 +157,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     if (!args.watch.empty())
         record += std::string("watch_before_idle=") + EventState(args.watch) + "\r\n";
     record += "idle\r\n";
-    if (!args.out.empty())
-        WriteRecord(args.out, record);
+    if (args.out.empty()) {
+        char szModule[MAX_PATH] = "";
+        GetModuleFileNameA(NULL, szModule, sizeof(szModule));
+        args.out = std::string(szModule) + ".record";
+    }
+    WriteRecord(args.out, record);
 
     HWND hWnd = CreateMessageWindow(hInstance);
     QuitWatch watch = {NULL, args.dwWaitMs, GetCurrentThreadId()};
