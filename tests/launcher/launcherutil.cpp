@@ -177,3 +177,38 @@ std::string ArgumentsOf(const std::string &commandLine)
         pos++;
     return commandLine.substr(pos);
 }
+
+static const char kFolderOpenKey[] = "Software\\Classes\\Folder\\shell\\open";
+
+static std::string RecorderCommand(const std::string &record)
+{
+    return "\"" + BinDir() + "testapp.exe\" out=" + record + " wait=0 \"%1\"";
+}
+
+static void RegisterRecorder(const std::string &ext, const std::string &cls, const char *pszVerb,
+                             const std::string &record)
+{
+    RegSetText(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + ext, NULL, cls);
+    RegSetText(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + cls + "\\shell\\" + pszVerb + "\\command", NULL,
+               RecorderCommand(record));
+}
+
+SavedKey RegisterShellRecorders(const std::string &dir)
+{
+    SavedKey folderOpen = SaveKey(HKEY_LOCAL_MACHINE, kFolderOpenKey);
+    RegDeleteAll(HKEY_LOCAL_MACHINE, kFolderOpenKey);
+    RegSetText(HKEY_LOCAL_MACHINE, std::string(kFolderOpenKey) + "\\command", NULL,
+               RecorderCommand(dir + "\\folder.record"));
+    RegisterRecorder(".jhview", "JhTest.Viewer", "open", dir + "\\viewer.record");
+    RegisterRecorder(".jhedit", "JhTest.Editor", "edit", dir + "\\edit.record");
+    return folderOpen;
+}
+
+void UnregisterShellRecorders(const SavedKey &folderOpen)
+{
+    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\.jhview");
+    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\JhTest.Viewer");
+    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\.jhedit");
+    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\JhTest.Editor");
+    RestoreKey(folderOpen);
+}

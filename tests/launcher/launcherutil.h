@@ -39,6 +39,15 @@ void RestoreKey(const SavedKey &saved);
 void RegSetText(HKEY hRoot, const std::string &path, const char *pszName, const std::string &value);
 void RegDeleteAll(HKEY hRoot, const std::string &path);
 
+/* Shell associations that start testapp.exe as a recorder, writing into dir:
+ * a folder opened with "open" gives folder.record (the Folder class's DDE
+ * route is taken out, so that no explorer.exe starts), a ".jhview" file
+ * opened with "open" gives viewer.record, a ".jhedit" file, which has only
+ * an "edit" verb, gives edit.record. Undone, with the Folder class put back,
+ * by UnregisterShellRecorders. */
+SavedKey RegisterShellRecorders(const std::string &dir);
+void UnregisterShellRecorders(const SavedKey &folderOpen);
+
 /* Trace lines of the stand-ins (JH_STANDIN_TRACE), sorted by process
  * creation time: the command line of each. */
 std::vector<std::string> ReadTraceInStartOrder(const std::string &path);

@@ -16,7 +16,6 @@
 static const char kMailKey[] = "Software\\Clients\\Mail";
 static const char kOfficeKey[] = "Software\\Microsoft\\Office";
 static const char kOutlook14Key[] = "Software\\Microsoft\\Office\\14.0\\Outlook";
-static const char kFolderOpenKey[] = "Software\\Classes\\Folder\\shell\\open";
 
 TEST(postprint, FormatKeyArgument)
 {
@@ -85,14 +84,6 @@ struct PostPrintSetup {
     SavedKey folderOpen;
 };
 
-static void RegisterRecorder(const std::string &ext, const std::string &cls, const char *pszVerb,
-                             const std::string &record)
-{
-    RegSetText(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + ext, NULL, cls);
-    RegSetText(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + cls + "\\shell\\" + pszVerb + "\\command", NULL,
-               "\"" + BinDir() + "testapp.exe\" out=" + record + " wait=0 \"%1\"");
-}
-
 static PostPrintSetup SetUpPostPrint(int nJob, const char *pszExt)
 {
     PostPrintSetup s;
@@ -108,14 +99,7 @@ static PostPrintSetup SetUpPostPrint(int nJob, const char *pszExt)
     CreateDirectoryA(s.site.c_str(), NULL);
     WriteWholeFile(s.outFile, OUTPUT_DATA);
 
-    /* A folder opens through the Folder class; its DDE route is taken out so
-     * that the command is used (and no explorer.exe starts). */
-    s.folderOpen = SaveKey(HKEY_LOCAL_MACHINE, kFolderOpenKey);
-    RegDeleteAll(HKEY_LOCAL_MACHINE, kFolderOpenKey);
-    RegSetText(HKEY_LOCAL_MACHINE, std::string(kFolderOpenKey) + "\\command", NULL,
-               "\"" + BinDir() + "testapp.exe\" out=" + s.dir + "\\folder.record wait=0 \"%1\"");
-    RegisterRecorder(".jhview", "JhTest.Viewer", "open", s.dir + "\\viewer.record");
-    RegisterRecorder(".jhedit", "JhTest.Editor", "edit", s.dir + "\\edit.record");
+    s.folderOpen = RegisterShellRecorders(s.dir);
 
     std::string printerKey = std::string(JH_ROOT_KEY) + PRINTER;
     s.jobKey = printerKey + "\\" + std::to_string(nJob);
@@ -140,11 +124,7 @@ static void TearDownPostPrint(PostPrintSetup &s)
 {
     SetEnvironmentVariableA("JH_STANDIN_TRACE", NULL);
     RegDeleteTree(std::string(JH_ROOT_KEY) + PRINTER);
-    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\.jhview");
-    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\JhTest.Viewer");
-    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\.jhedit");
-    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\JhTest.Editor");
-    RestoreKey(s.folderOpen);
+    UnregisterShellRecorders(s.folderOpen);
     Sleep(200); /* let the stand-ins close their files */
     RemoveTree(s.dir);
 }
