@@ -55,7 +55,7 @@ BOOL JobKeyPathsFit(const char *pszPrinterName, int nJobNumber)
     /* The page key with the largest page number and the job settings key are
      * the longest paths built from these two. */
     return FormatJobSettingsKeyPath(pszPrinterName, nJobNumber, szPath, sizeof(szPath)) &&
-           FormatPageKeyPath(pszPrinterName, nJobNumber, 0xFFFFFFFF, szPath, sizeof(szPath)) &&
+           FormatPageKeyPath(pszPrinterName, nJobNumber, 0x80000000, szPath, sizeof(szPath)) &&
            FormatSharePointKeyPath(pszPrinterName, nJobNumber, szPath, sizeof(szPath));
 }
 

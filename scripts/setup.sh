@@ -4,7 +4,7 @@
 set -euo pipefail
 PACKAGES=(
     wine64 g++-mingw-w64-x86-64-posix cmake ninja-build googletest
-    cups cups-client cups-bsd printer-driver-cups-pdf ghostscript poppler-utils
+    cups cups-client printer-driver-cups-pdf ghostscript poppler-utils
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
