@@ -6,6 +6,7 @@
 #define JH_FORWARDING_PRINTSESSION_H
 
 #include <windows.h>
+#include <winspool.h>
 
 #define DEFAULT_DOCUMENT_NAME "Quennor Forwarded Document"
 

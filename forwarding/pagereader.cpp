@@ -1,0 +1,107 @@
+/*
+ * EMF spool page reader. The platform's metafile player trusts the record
+ * sizes (a record of size 0 makes it loop forever, a record past the end makes
+ * it read outside the page), so the chain is walked here before anything is
+ * built from the bytes.
+ */
+#include "forwarding/pagereader.h"
+
+#include <cstring>
+
+#define EMF_NBYTES_OFFSET 48 /* ENHMETAHEADER.nBytes */
+
+static DWORD ReadDword(const BYTE *p)
+{
+    DWORD dw = 0;
+    memcpy(&dw, p, sizeof(dw));
+    return dw;
+}
+
+BOOL CheckRecordChain(const BYTE *pMetaFile, DWORD cbMetaFile, DWORD *pdwBadOffset)
+{
+    DWORD dwOffset = 0;
+    while (dwOffset < cbMetaFile) {
+        DWORD cbLeft = cbMetaFile - dwOffset;
+        DWORD cbRecord = cbLeft >= EMF_RECORD_MIN_SIZE ? ReadDword(pMetaFile + dwOffset + 4) : 0;
+        if (cbRecord < EMF_RECORD_MIN_SIZE || (cbRecord & 3) != 0 || cbRecord > cbLeft) {
+            if (pdwBadOffset)
+                *pdwBadOffset = dwOffset;
+            return FALSE;
+        }
+        dwOffset += cbRecord;
+    }
+    return TRUE;
+}
+
+int CheckPageBytes(const BYTE *pBuffer, DWORD cbBuffer, PageLayout *pLayout)
+{
+    PageLayout stLayout = { 0, 0, 0 };
+    if (!pBuffer)
+        return PAGE_NO_BUFFER;
+    if (cbBuffer >= sizeof(DWORD) && ReadDword(pBuffer) == PLACEABLE_KEY)
+        stLayout.dwOffset = PLACEABLE_PREFIX_SIZE;
+    if (cbBuffer < stLayout.dwOffset || cbBuffer - stLayout.dwOffset < EMF_HEADER_SIZE)
+        return PAGE_SHORT_HEADER;
+    const BYTE *pMetaFile = pBuffer + stLayout.dwOffset;
+    stLayout.cbMetaFile = ReadDword(pMetaFile + EMF_NBYTES_OFFSET);
+    if (stLayout.cbMetaFile > cbBuffer - stLayout.dwOffset) {
+        if (pLayout)
+            *pLayout = stLayout;
+        return PAGE_SIZE_PAST_END;
+    }
+    if (!CheckRecordChain(pMetaFile, stLayout.cbMetaFile, &stLayout.dwBadRecord)) {
+        if (pLayout)
+            *pLayout = stLayout;
+        return PAGE_BROKEN_RECORD;
+    }
+    if (pLayout)
+        *pLayout = stLayout;
+    return PAGE_OK;
+}
+
+BYTE *ReadPageFile(const char *pszFileName, DWORD cbSize, DWORD *pcbRead)
+{
+    if (!pszFileName || !pcbRead)
+        return NULL;
+    HANDLE hFile = CreateFileA(pszFileName, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return NULL;
+    BYTE *pBuffer = (BYTE *)HeapAlloc(GetProcessHeap(), 0, cbSize ? cbSize : 1);
+    if (!pBuffer) {
+        CloseHandle(hFile);
+        return NULL;
+    }
+    DWORD cbRead = 0;
+    if (!ReadFile(hFile, pBuffer, cbSize, &cbRead, NULL)) {
+        CloseHandle(hFile);
+        HeapFree(GetProcessHeap(), 0, pBuffer);
+        return NULL;
+    }
+    CloseHandle(hFile);
+    *pcbRead = cbRead;
+    return pBuffer;
+}
+
+HENHMETAFILE ReadMetaFile(const BYTE *pBuffer, DWORD cbBuffer, int *pnCheck)
+{
+    PageLayout stLayout;
+    int nCheck = CheckPageBytes(pBuffer, cbBuffer, &stLayout);
+    if (pnCheck)
+        *pnCheck = nCheck;
+    if (nCheck != PAGE_OK)
+        return NULL;
+    HGLOBAL hBits = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, stLayout.cbMetaFile);
+    if (!hBits)
+        return NULL;
+    BYTE *pBits = (BYTE *)GlobalLock(hBits);
+    if (!pBits) {
+        GlobalFree(hBits);
+        return NULL;
+    }
+    memcpy(pBits, pBuffer + stLayout.dwOffset, stLayout.cbMetaFile);
+    SetLastError(0);
+    HENHMETAFILE hMetaFile = SetEnhMetaFileBits(stLayout.cbMetaFile, pBits);
+    GlobalUnlock(hBits);
+    GlobalFree(hBits);
+    return hMetaFile;
+}
