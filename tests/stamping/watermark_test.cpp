@@ -1,0 +1,640 @@
+#include <gtest/gtest.h>
+#include "stamping/watermark.h"
+#include "stamping/stamps.h"
+#include "pictures.h"
+#include "testutil.h"
+#include <algorithm>
+
+namespace {
+
+const RGBQUAD kBlackWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+
+/* Converts a copy of dib at the brightness; gives the result's bytes
+ * (empty when refused). */
+std::vector<BYTE> Convert(const std::vector<BYTE> &dib, DWORD dwBrightness)
+{
+    HGLOBAL hSource = ToGlobal(dib);
+    HGLOBAL hOut = ApplyWatermarkBrightness(hSource, dwBrightness);
+    std::vector<BYTE> out = FromGlobal(hOut);
+    if (hOut != NULL)
+        GlobalFree(hOut);
+    GlobalFree(hSource);
+    return out;
+}
+
+bool Refused(const std::vector<BYTE> &dib)
+{
+    WatermarkDibLayout layout;
+    memset(&layout, 0xAB, sizeof(layout));
+    BOOL bAccepted = GetWatermarkDibLayout(dib.data(), dib.size(), &layout);
+    if (!bAccepted) {
+        EXPECT_EQ(0xABABABABu, static_cast<DWORD>(layout.nWidth)); /* untouched */
+    }
+    return !bAccepted && Convert(dib, 30).empty();
+}
+
+} // namespace
+
+TEST(watermark, ApplyWatermarkBrightness)
+{
+    EXPECT_EQ(NULL, ApplyWatermarkBrightness(NULL, 30));
+    EXPECT_FLOAT_EQ(76.5f, GetWatermarkLift(30));
+
+    /* 24 bits: 100 -> 176, 200 -> 255, 0 -> 76; 2 x 2 leaves 2 padding bytes per row. */
+    std::vector<BYTE> dib = MakePicture24(2, 2, [](LONG x, LONG y) {
+        return x == 0 ? RGB(100, 200, 0) : RGB(0, 100, 200);
+    });
+    std::vector<BYTE> out = Convert(dib, 30);
+    ASSERT_GE(out.size(), 40u + 8u * 2);
+    const BITMAPINFOHEADER *h = reinterpret_cast<const BITMAPINFOHEADER *>(out.data());
+    EXPECT_EQ(40u, h->biSize);
+    EXPECT_EQ(2, h->biWidth);
+    EXPECT_EQ(2, h->biHeight);
+    EXPECT_EQ(1, h->biPlanes);
+    EXPECT_EQ(24, h->biBitCount);
+    EXPECT_EQ(16u, h->biSizeImage);
+    EXPECT_EQ(2835, h->biXPelsPerMeter);
+    EXPECT_EQ(3780, h->biYPelsPerMeter);
+    EXPECT_EQ(RGB(176, 255, 76), DibPixel(out, 0, 0));
+    EXPECT_EQ(RGB(76, 176, 255), DibPixel(out, 1, 1));
+    EXPECT_EQ(0, out[40 + 6]);
+    EXPECT_EQ(0, out[40 + 7]);
+    std::vector<BYTE> same = Convert(dib, 0);
+    ASSERT_GE(same.size(), dib.size());
+    EXPECT_TRUE(std::equal(dib.begin() + 40, dib.end(), same.begin() + 40));
+    EXPECT_EQ(RGB(255, 255, 255), DibPixel(Convert(dib, 100), 1, 0));
+    EXPECT_EQ(RGB(255, 255, 255), DibPixel(Convert(dib, 4000000000u), 0, 0));
+
+    /* 8 bits through the colour table; an index past biClrUsed is black. */
+    RGBQUAD table[2] = {{100, 0, 200, 0}, {10, 20, 30, 0}};
+    std::vector<BYTE> dib8 = MakePackedDib(8, 3, 1, table, 2, 1, 2);
+    dib8[40 + 8] = 0;
+    dib8[40 + 8 + 2] = 7;
+    out = Convert(dib8, 30);
+    ASSERT_GE(out.size(), 40u + 12u);
+    EXPECT_EQ(RGB(255, 76, 176), DibPixel(out, 0, 0));
+    EXPECT_EQ(RGB(106, 96, 86), DibPixel(out, 1, 0));
+    EXPECT_EQ(RGB(76, 76, 76), DibPixel(out, 2, 0));
+
+    /* 1 bit: ink becomes grey 76, white paper stays white, bits read from
+     * the top bit down and afresh on each row (9 pixels: 4 bytes a row). */
+    std::vector<BYTE> dib1 = MakePackedDib(1, 9, 2, kBlackWhite, 2, 0);
+    dib1[48 + 0] = 0x80; /* bottom row: pixel 0 white, the rest ink */
+    dib1[48 + 4] = 0x00; /* top row: all ink... */
+    dib1[48 + 5] = 0x80; /* ...but pixel 8 white */
+    out = Convert(dib1, 30);
+    ASSERT_GE(out.size(), 40u + 28u * 2);
+    EXPECT_EQ(RGB(255, 255, 255), DibPixel(out, 0, 1));
+    EXPECT_EQ(RGB(76, 76, 76), DibPixel(out, 1, 1));
+    EXPECT_EQ(RGB(76, 76, 76), DibPixel(out, 8, 1));
+    EXPECT_EQ(RGB(76, 76, 76), DibPixel(out, 0, 0));
+    EXPECT_EQ(RGB(255, 255, 255), DibPixel(out, 8, 0));
+    EXPECT_EQ(RGB(0, 0, 0), DibPixel(Convert(dib1, 0), 1, 1));
+    /* The ink never wraps past white; a coloured paper entry keeps its colour. */
+    EXPECT_EQ(RGB(255, 255, 255), DibPixel(Convert(dib1, 120), 1, 1));
+    RGBQUAD redPaper[2] = {{0, 0, 0, 0}, {10, 20, 255, 0}};
+    std::vector<BYTE> dibRed = MakePackedDib(1, 1, 1, redPaper, 2, 0xFF);
+    EXPECT_EQ(RGB(255, 20, 10), DibPixel(Convert(dibRed, 30), 0, 0));
+
+    /* 4 and 32 bits: all-zero pixels of the picture's size. */
+    RGBQUAD table16[16] = {};
+    for (int nBits : {4, 32}) {
+        std::vector<BYTE> other = MakePackedDib(nBits, 5, 3, table16, nBits == 4 ? 16 : 0, 0x77);
+        out = Convert(other, 30);
+        ASSERT_GE(out.size(), 40u + 16u * 3) << nBits;
+        EXPECT_EQ(5, reinterpret_cast<const BITMAPINFOHEADER *>(out.data())->biWidth);
+        for (size_t i = 40; i < 40u + 16u * 3; i++)
+            ASSERT_EQ(0, out[i]) << nBits << " byte " << i;
+    }
+}
+
+TEST(watermark, RefusesBadBitmaps)
+{
+    std::vector<BYTE> good = MakePackedDib(24, 3, 2, NULL, 0, 0x40);
+    WatermarkDibLayout layout = {};
+    ASSERT_TRUE(GetWatermarkDibLayout(good.data(), good.size(), &layout));
+    EXPECT_EQ(40u, layout.cbPixelOffset);
+    EXPECT_EQ(12u, layout.cbSourceRow);
+
+    std::vector<BYTE> dib = good;
+    DibHeader(dib)->biWidth = 0;
+    EXPECT_TRUE(Refused(dib));
+    DibHeader(dib)->biWidth = -3;
+    EXPECT_TRUE(Refused(dib));
+    dib = good;
+    DibHeader(dib)->biHeight = 0;
+    EXPECT_TRUE(Refused(dib));
+    DibHeader(dib)->biHeight = -2; /* top-down rows are not taken */
+    EXPECT_TRUE(Refused(dib));
+
+    /* The header claims more rows than the block holds: one byte short. */
+    dib = good;
+    dib.pop_back();
+    EXPECT_TRUE(Refused(dib));
+    dib = good;
+    DibHeader(dib)->biHeight = 3;
+    EXPECT_TRUE(Refused(dib));
+    EXPECT_TRUE(Refused(std::vector<BYTE>(good.begin(), good.begin() + 39)));
+
+    /* Impossible depths, planes, header sizes and compressions. */
+    for (WORD nBits : {0, 2, 7, 25, 64}) {
+        dib = good;
+        DibHeader(dib)->biBitCount = nBits;
+        EXPECT_TRUE(Refused(dib)) << nBits;
+    }
+    dib = good;
+    DibHeader(dib)->biPlanes = 2;
+    EXPECT_TRUE(Refused(dib));
+    dib = good;
+    DibHeader(dib)->biSize = 12;
+    EXPECT_TRUE(Refused(dib));
+    dib = good;
+    DibHeader(dib)->biCompression = BI_RLE8;
+    EXPECT_TRUE(Refused(dib));
+
+    /* Colour tables: more than 256 entries, or a table past the block. */
+    RGBQUAD table[256] = {};
+    std::vector<BYTE> dib8 = MakePackedDib(8, 4, 4, table, 256, 0);
+    ASSERT_TRUE(GetWatermarkDibLayout(dib8.data(), dib8.size(), &layout));
+    EXPECT_EQ(40u + 1024u, layout.cbPixelOffset);
+    DibHeader(dib8)->biClrUsed = 257;
+    EXPECT_TRUE(Refused(dib8));
+    DibHeader(dib8)->biClrUsed = 0xFFFFFFFF;
+    EXPECT_TRUE(Refused(dib8));
+    std::vector<BYTE> dib8Short = MakePackedDib(8, 4, 1, table, 0, 0); /* no table at all */
+    EXPECT_TRUE(Refused(dib8Short));
+
+    /* Sizes that overflow: rows times height past any block. */
+    dib = good;
+    DibHeader(dib)->biWidth = 0x7FFFFFFF;
+    DibHeader(dib)->biHeight = 0x7FFFFFFF;
+    EXPECT_TRUE(Refused(dib));
+    DibHeader(dib)->biBitCount = 32;
+    EXPECT_TRUE(Refused(dib));
+    DibHeader(dib)->biHeight = 1;
+    EXPECT_TRUE(Refused(dib));
+}
+
+TEST(watermark, PlacementGeometry)
+{
+    WatermarkRect r;
+    memset(&r, 0xAB, sizeof(r));
+    /* Stretch to width: 1000 x 500 on 2000 x 3000 lands at (0, 1000), 2000 x 1000. */
+    ASSERT_TRUE(GetWatermarkPlacementRect(WM_PLACE_STRETCH_TO_WIDTH, 2000, 3000, 1000, 500, &r));
+    EXPECT_EQ(0, r.xDest);
+    EXPECT_EQ(1000, r.yDest);
+    EXPECT_EQ(2000, r.cxDest);
+    EXPECT_EQ(1000, r.cyDest);
+    EXPECT_EQ(0, r.xSrc);
+    EXPECT_EQ(0, r.ySrc);
+    EXPECT_EQ(1000, r.cxSrc);
+    EXPECT_EQ(500, r.cySrc);
+    /* ...and a picture taller than the page after scaling starts at the top. */
+    ASSERT_TRUE(GetWatermarkPlacementRect(WM_PLACE_STRETCH_TO_WIDTH, 2000, 3000, 100, 200, &r));
+    EXPECT_EQ(0, r.yDest);
+    EXPECT_EQ(4000, r.cyDest);
+
+    /* Centre: 3000 x 1000 on 2000 x 3000 takes columns from 500, 2500 wide, at (0, 1000). */
+    ASSERT_TRUE(GetWatermarkPlacementRect(WM_PLACE_CENTER, 2000, 3000, 3000, 1000, &r));
+    EXPECT_EQ(0, r.xDest);
+    EXPECT_EQ(1000, r.yDest);
+    EXPECT_EQ(2500, r.cxDest);
+    EXPECT_EQ(1000, r.cyDest);
+    EXPECT_EQ(500, r.xSrc);
+    EXPECT_EQ(0, r.ySrc);
+    EXPECT_EQ(2500, r.cxSrc);
+    EXPECT_EQ(1000, r.cySrc);
+    ASSERT_TRUE(GetWatermarkPlacementRect(WM_PLACE_CENTER, 2001, 3001, 10, 4001, &r));
+    EXPECT_EQ(995, r.xDest);
+    EXPECT_EQ(0, r.yDest);
+    EXPECT_EQ(500, r.ySrc);
+    EXPECT_EQ(3501, r.cySrc);
+
+    ASSERT_TRUE(GetWatermarkPlacementRect(WM_PLACE_STRETCH_TO_FIT, 2000, 3000, 7, 9, &r));
+    EXPECT_EQ(0, r.xDest);
+    EXPECT_EQ(0, r.yDest);
+    EXPECT_EQ(2000, r.cxDest);
+    EXPECT_EQ(3000, r.cyDest);
+    EXPECT_EQ(7, r.cxSrc);
+    EXPECT_EQ(9, r.cySrc);
+
+    memset(&r, 0xAB, sizeof(r));
+    EXPECT_FALSE(GetWatermarkPlacementRect(WM_PLACE_TILE, 2000, 3000, 7, 9, &r));
+    EXPECT_FALSE(GetWatermarkPlacementRect(0, 2000, 3000, 7, 9, &r));
+    EXPECT_FALSE(GetWatermarkPlacementRect(WM_PLACE_CENTER, 2000, 3000, 0, 9, &r));
+    EXPECT_EQ(static_cast<int>(0xABABABAB), r.xDest);
+
+    /* First-page positions and the switches of one orientation. */
+    EXPECT_EQ(WM_PLACE_STRETCH_TO_FIT, WatermarkPositionToPlacement(1));
+    EXPECT_EQ(WM_PLACE_STRETCH_TO_WIDTH, WatermarkPositionToPlacement(2));
+    EXPECT_EQ(WM_PLACE_TILE, WatermarkPositionToPlacement(8));
+    for (DWORD dw : {0u, 3u, 4u, 16u, 0xFFFFFFFFu})
+        EXPECT_EQ(WM_PLACE_CENTER, WatermarkPositionToPlacement(dw)) << dw;
+    EXPECT_EQ(WM_PLACE_TILE, WatermarkSwitchesToPlacement(TRUE, TRUE, TRUE));
+    EXPECT_EQ(WM_PLACE_TILE, WatermarkSwitchesToPlacement(TRUE, FALSE, TRUE));
+    EXPECT_EQ(WM_PLACE_STRETCH_TO_WIDTH, WatermarkSwitchesToPlacement(FALSE, TRUE, TRUE));
+    EXPECT_EQ(WM_PLACE_STRETCH_TO_FIT, WatermarkSwitchesToPlacement(FALSE, FALSE, TRUE));
+    EXPECT_EQ(WM_PLACE_CENTER, WatermarkSwitchesToPlacement(FALSE, FALSE, FALSE));
+}
+
+TEST(watermark, Tiles)
+{
+    /* 600 x 400 on 2000 x 3000: x = 0, 600, 1200, 1800 in rows 0, 400, ..., 2800. */
+    POINT corners[40];
+    memset(corners, 0xAB, sizeof(corners));
+    ASSERT_EQ(32u, GetWatermarkTiles(2000, 3000, 600, 400, corners, 40));
+    for (int i = 0; i < 32; i++) {
+        EXPECT_EQ((i % 4) * 600, corners[i].x) << i;
+        EXPECT_EQ((i / 4) * 400, corners[i].y) << i;
+    }
+    EXPECT_EQ(static_cast<LONG>(0xABABABAB), corners[32].x);
+    /* Only cMax corners are written. */
+    memset(corners, 0xAB, sizeof(corners));
+    EXPECT_EQ(32u, GetWatermarkTiles(2000, 3000, 600, 400, corners, 3));
+    EXPECT_EQ(static_cast<LONG>(0xABABABAB), corners[3].x);
+    EXPECT_EQ(6u, GetWatermarkTiles(1200, 1200, 600, 400, NULL, 0));
+    EXPECT_EQ(0u, GetWatermarkTiles(2000, 0, 600, 400, corners, 40));
+    EXPECT_EQ(8u, GetWatermarkTiles(0, 3000, 600, 400, NULL, 0));
+    EXPECT_EQ(0u, GetWatermarkTiles(2000, 3000, 0, 400, NULL, 0));
+    EXPECT_EQ(0u, GetWatermarkTiles(2000, 3000, 600, -1, NULL, 0));
+    /* Counted, not walked: a one-pixel picture on the largest page. */
+    EXPECT_EQ(static_cast<SIZE_T>(0xFFFFFFFFull * 0xFFFFFFFFull),
+              GetWatermarkTiles(0xFFFFFFFF, 0xFFFFFFFF, 1, 1, NULL, 0));
+}
+
+namespace {
+
+/* Paints the picture on a white page of cx x cy; gives the page's pixel
+ * at each probe (x, y). */
+std::vector<COLORREF> Paint(const std::vector<BYTE> &dib, int nPlacement, LONG cx, LONG cy,
+                            const std::vector<POINT> &probes)
+{
+    std::vector<COLORREF> result;
+    TestPage page;
+    if (!OpenTestPage(page, cx, cy))
+        return result;
+    HGLOBAL hDib = ToGlobal(dib);
+    PrintWatermark(page.hdc, hDib, nPlacement, PageSize(cx, cy));
+    GdiFlush();
+    for (const POINT &pt : probes)
+        result.push_back(PagePixel(page, pt.x, pt.y));
+    GlobalFree(hDib);
+    CloseTestPage(page);
+    return result;
+}
+
+const COLORREF kWhite = RGB(255, 255, 255);
+
+/* Each pixel of a 6 x 4 picture has its own colour. */
+COLORREF Marker(LONG x, LONG y) { return RGB(10 + x * 30, 20 + y * 40, 99); }
+
+} // namespace
+
+TEST(watermark, PrintWatermark)
+{
+    std::vector<BYTE> picture = MakePicture24(6, 4, Marker);
+
+    /* Stretch to width: 6 x 4 on 12 x 30 lands at (0, 11), 12 x 8. */
+    std::vector<COLORREF> px = Paint(picture, WM_PLACE_STRETCH_TO_WIDTH, 12, 30,
+                                     {{0, 10}, {0, 11}, {1, 11}, {11, 18}, {0, 19}});
+    ASSERT_EQ(5u, px.size());
+    EXPECT_EQ(kWhite, px[0]);
+    EXPECT_EQ(Marker(0, 0), px[1]);
+    EXPECT_EQ(Marker(0, 0), px[2]);
+    EXPECT_EQ(Marker(5, 3), px[3]);
+    EXPECT_EQ(kWhite, px[4]);
+
+    /* Stretch to fit covers the page. */
+    px = Paint(picture, WM_PLACE_STRETCH_TO_FIT, 12, 30, {{0, 0}, {11, 29}});
+    EXPECT_EQ(Marker(0, 0), px[0]);
+    EXPECT_EQ(Marker(5, 3), px[1]);
+
+    /* Centre, smaller than the page: at (3, 13) at its own size. */
+    px = Paint(picture, WM_PLACE_CENTER, 12, 30, {{2, 13}, {3, 13}, {8, 16}, {9, 16}, {3, 17}});
+    EXPECT_EQ(kWhite, px[0]);
+    EXPECT_EQ(Marker(0, 0), px[1]);
+    EXPECT_EQ(Marker(5, 3), px[2]);
+    EXPECT_EQ(kWhite, px[3]);
+    EXPECT_EQ(kWhite, px[4]);
+    /* Centre, wider and taller than a 4 x 2 page: the middle columns and
+     * rows, from column 1 and row 1 counted from the top. */
+    px = Paint(picture, WM_PLACE_CENTER, 4, 2, {{0, 0}, {3, 1}});
+    EXPECT_EQ(Marker(1, 1), px[0]);
+    EXPECT_EQ(Marker(4, 2), px[1]);
+
+    /* Tile from the top left corner; the last tiles are cut at the edges. */
+    px = Paint(picture, WM_PLACE_TILE, 14, 9, {{0, 0}, {6, 0}, {12, 0}, {13, 8}, {5, 3}, {7, 5}});
+    EXPECT_EQ(Marker(0, 0), px[0]);
+    EXPECT_EQ(Marker(0, 0), px[1]);
+    EXPECT_EQ(Marker(0, 0), px[2]);
+    EXPECT_EQ(Marker(1, 0), px[3]);
+    EXPECT_EQ(Marker(5, 3), px[4]);
+    EXPECT_EQ(Marker(1, 1), px[5]);
+
+    /* A tiny picture on a large page is replicated into a larger tile with
+     * the same outcome: 2 x 3 over 1000 x 900, probed all over. */
+    auto tiny = [](LONG x, LONG y) { return RGB(x * 100, y * 50, 7); };
+    std::vector<POINT> probes;
+    for (LONG y = 0; y < 900; y += 37)
+        for (LONG x = 0; x < 1000; x += 41)
+            probes.push_back({x, y});
+    probes.push_back({999, 899});
+    px = Paint(MakePicture24(2, 3, tiny), WM_PLACE_TILE, 1000, 900, probes);
+    ASSERT_EQ(probes.size(), px.size());
+    for (size_t i = 0; i < probes.size(); i++)
+        ASSERT_EQ(tiny(probes[i].x % 2, probes[i].y % 3), px[i]) << probes[i].x << "," << probes[i].y;
+    /* A one-row picture as wide as the page. */
+    auto stripe = [](LONG x, LONG) { return RGB(x % 256, 1, 2); };
+    px = Paint(MakePicture24(300, 1, stripe), WM_PLACE_TILE, 300, 500, {{299, 0}, {17, 499}});
+    EXPECT_EQ(stripe(299, 0), px[0]);
+    EXPECT_EQ(stripe(17, 0), px[1]);
+
+    /* Refused bitmaps and unknown placements paint nothing. */
+    std::vector<BYTE> zeroWidth = picture;
+    DibHeader(zeroWidth)->biWidth = 0;
+    std::vector<BYTE> eightBit = MakePackedDib(8, 2, 2, NULL, 0, 0, 0);
+    for (int nPlacement : {1, 2, 3, 4}) {
+        EXPECT_EQ(kWhite, Paint(zeroWidth, nPlacement, 12, 30, {{0, 0}})[0]);
+        EXPECT_EQ(kWhite, Paint(eightBit, nPlacement, 12, 30, {{0, 0}})[0]);
+    }
+    EXPECT_EQ(kWhite, Paint(picture, 0, 12, 30, {{0, 0}})[0]);
+    EXPECT_EQ(kWhite, Paint(picture, 5, 12, 30, {{0, 0}})[0]);
+    PrintWatermark(NULL, NULL, WM_PLACE_TILE, PageSize(12, 30));
+}
+
+#include "settings/devmode.h"
+#include "settings/families.h"
+#include "settings/profile.h"
+
+namespace {
+
+const wchar_t kPrinter[] = L"JH Watermark Test Printer";
+const std::wstring kPrinterKey = std::wstring(L"SOFTWARE\\Quennor Software LLC\\") + kPrinter;
+const DWORD kJob = 31;
+
+/* The printer's registry keys are removed when a test starts and ends. */
+struct PrinterKeyScope {
+    PrinterKeyScope() { Clean(); }
+    ~PrinterKeyScope() { Clean(); }
+    static void Clean()
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kPrinterKey.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, kPrinterKey.c_str());
+    }
+};
+
+/* Solid pictures as bitmap files; lightened at 30 each 0 becomes 76 and
+ * each 100 becomes 176. */
+struct Pictures {
+    std::wstring portrait, landscape, firstPortrait, firstLandscape, halves, missing;
+};
+
+std::wstring WriteSolid(const std::string &dir, const char *pszName, COLORREF color)
+{
+    std::string path = dir + "\\" + pszName;
+    WriteWholeFile(path, MakeBitmapFile(MakePicture24(4, 4, [&](LONG, LONG) { return color; })));
+    return Widen(path);
+}
+
+Pictures MakePictures()
+{
+    std::string dir = MakeTempDir("wm_stamp");
+    Pictures p;
+    p.portrait = WriteSolid(dir, "portrait.bmp", RGB(0, 0, 100));
+    p.landscape = WriteSolid(dir, "landscape.bmp", RGB(0, 100, 0));
+    p.firstPortrait = WriteSolid(dir, "first-p.bmp", RGB(100, 0, 0));
+    p.firstLandscape = WriteSolid(dir, "first-l.bmp", RGB(100, 100, 0));
+    /* Left half 100 red, right half 100 blue. */
+    std::string halves = dir + "\\halves.bmp";
+    WriteWholeFile(halves, MakeBitmapFile(MakePicture24(4, 4, [](LONG x, LONG) {
+                       return x < 2 ? RGB(100, 0, 0) : RGB(0, 0, 100);
+                   })));
+    p.halves = Widen(halves);
+    p.missing = Widen(dir + "\\missing.bmp");
+    return p;
+}
+
+const COLORREF kPortrait = RGB(76, 76, 176), kLandscape = RGB(76, 176, 76);
+const COLORREF kFirstPortrait = RGB(176, 76, 76), kFirstLandscape = RGB(176, 176, 76);
+
+/* A device mode for the test printer: watermark on, the two pictures
+ * stretched to fit, brightness 30 each. */
+DriverDevMode *NewDevMode(const Pictures &p)
+{
+    DriverDevMode *pDevMode = static_cast<DriverDevMode *>(calloc(1, sizeof(DriverDevMode)));
+    DevMode_Initialize(pDevMode);
+    DevMode_SetDeviceName(pDevMode, kPrinter);
+    DevMode_SetPrinterId(pDevMode, 0x5EED);
+    DevMode_SetOrientation(pDevMode, DMORIENT_PORTRAIT);
+    DevMode_SetWatermarkFlags(pDevMode, WMF_PRINT_WATERMARK | WMF_P_STRETCH_TO_FIT | WMF_L_STRETCH_TO_FIT);
+    DevMode_SetWatermarkBrightnessPortrait(pDevMode, 30);
+    DevMode_SetWatermarkBrightnessLandscape(pDevMode, 30);
+    DevMode_SetWatermarkFilePortrait(pDevMode, p.portrait.c_str());
+    DevMode_SetWatermarkFileLandscape(pDevMode, p.landscape.c_str());
+    return pDevMode;
+}
+
+struct StampResult {
+    int nResult;
+    std::vector<COLORREF> pixels;
+};
+
+/* Stamps page dwPage on a white 40 x 30 page; gives the result and the
+ * pixels at (0, 0), (2, 0) and (20, 15). */
+StampResult Stamp(const DriverDevMode *pDevMode, DWORD dwPage, DWORD cbDevMode = sizeof(DriverDevMode))
+{
+    StampResult r = {-1, {}};
+    TestPage page;
+    if (!OpenTestPage(page, 40, 30))
+        return r;
+    r.nResult = AddWatermark(page.hdc, pDevMode, cbDevMode, dwPage, PageSize(40, 30), kJob);
+    GdiFlush();
+    r.pixels = {PagePixel(page, 0, 0), PagePixel(page, 2, 0), PagePixel(page, 20, 15)};
+    CloseTestPage(page);
+    return r;
+}
+
+/* Result and the colour at the page centre, or white when painted nothing. */
+::testing::AssertionResult Stamped(const DriverDevMode *pDevMode, DWORD dwPage, int nResult, COLORREF color)
+{
+    StampResult r = Stamp(pDevMode, dwPage);
+    if (r.nResult != nResult || r.pixels.size() != 3 || r.pixels[2] != color)
+        return ::testing::AssertionFailure() << "page " << dwPage << ": result " << r.nResult << ", centre 0x"
+                                             << std::hex << (r.pixels.size() == 3 ? r.pixels[2] : 0);
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST(watermark, AddWatermarkArguments)
+{
+    PrinterKeyScope scope;
+    Pictures p = MakePictures();
+    DriverDevMode *pDevMode = NewDevMode(p);
+    ASSERT_TRUE(Stamped(pDevMode, 1, 1, kPortrait));
+    EXPECT_EQ(0, AddWatermark(NULL, pDevMode, sizeof(DriverDevMode), 1, PageSize(40, 30), kJob));
+    EXPECT_EQ(0, Stamp(NULL, 1).nResult);
+    EXPECT_EQ(kWhite, Stamp(pDevMode, 1, 6878).pixels[2]);
+    EXPECT_EQ(0, Stamp(pDevMode, 1, 6878).nResult);
+    EXPECT_EQ(0, Stamp(pDevMode, 1, 6880).nResult);
+
+    /* Watermark off: 2 on every page. */
+    DevMode_ClearWmfPrintWatermark(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    DevMode_SetWmfPrintWatermark(pDevMode);
+
+    /* Pictures that cannot be loaded or converted: 2, nothing painted. */
+    DevMode_SetWatermarkFilePortrait(pDevMode, p.missing.c_str());
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    std::vector<BYTE> zeroWide = MakePicture24(4, 4, [](LONG, LONG) { return RGB(1, 2, 3); });
+    DibHeader(zeroWide)->biWidth = 0;
+    WriteWholeFile(std::string(p.missing.begin(), p.missing.end()), MakeBitmapFile(zeroWide));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    std::vector<BYTE> truncated = MakePicture24(4, 4, [](LONG, LONG) { return RGB(1, 2, 3); });
+    truncated.resize(truncated.size() - 1);
+    WriteWholeFile(std::string(p.missing.begin(), p.missing.end()), MakeBitmapFile(truncated));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    free(pDevMode);
+}
+
+TEST(watermark, AddWatermarkFirstPage)
+{
+    PrinterKeyScope scope;
+    Pictures p = MakePictures();
+    DriverDevMode *pDevMode = NewDevMode(p);
+
+    /* First page only, no separate first picture: page 1 normal, page 2 nothing. */
+    DevMode_SetWmfFirstPageOnly(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+
+    /* Separate first picture on but stored nowhere: page 1 fails, page 2
+     * follows first page only. */
+    DevMode_SetWmfFirstImage(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 0, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    DevMode_ClearWmfFirstPageOnly(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 0, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait));
+
+    /* Stored in the printer's "Watermark" key: page 1 gets it, with or
+     * without first page only; later pages get the normal picture or none. */
+    ASSERT_EQ(1, SetWatermarkFirstImage(pDevMode, 1, p.firstPortrait.c_str()));
+    ASSERT_EQ(1, SetWatermarkFirstImage(pDevMode, 0, p.firstLandscape.c_str()));
+    ASSERT_EQ(1, SetWatermarkFirstImagePosition(pDevMode, 1, 1));
+    ASSERT_EQ(1, SetWatermarkFirstImagePosition(pDevMode, 0, 1));
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kFirstPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 3, 1, kPortrait));
+    DevMode_SetWmfFirstPageOnly(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kFirstPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    /* The first picture off again: page 1 is normal. */
+    DevMode_ClearWmfFirstImage(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kPortrait));
+    DevMode_SetWmfFirstImage(pDevMode);
+
+    /* Landscape pages take the landscape first picture. */
+    DevMode_SetOrientation(pDevMode, DMORIENT_LANDSCAPE);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kFirstLandscape));
+
+    /* First-page brightness from the "Watermark" key. */
+    ASSERT_EQ(1, SetWatermarkFirstImageBrightness(pDevMode, 0, 60));
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, RGB(253, 253, 153)));
+    DevMode_SetOrientation(pDevMode, DMORIENT_PORTRAIT);
+
+    /* Position 8 tiles the 4 x 4 picture from the corner; 4, 16 and 0
+     * centre it at (18, 13), leaving the corner white. */
+    ASSERT_EQ(1, SetWatermarkFirstImagePosition(pDevMode, 1, 8));
+    StampResult r = Stamp(pDevMode, 1);
+    EXPECT_EQ(1, r.nResult);
+    EXPECT_EQ(kFirstPortrait, r.pixels[0]);
+    EXPECT_EQ(kFirstPortrait, r.pixels[2]);
+    for (DWORD dwPosition : {4u, 16u, 0u}) {
+        std::wstring key = kPrinterKey + L"\\Watermark";
+        RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"First Image Portrait Position", REG_DWORD, &dwPosition,
+                        sizeof(dwPosition));
+        r = Stamp(pDevMode, 1);
+        EXPECT_EQ(1, r.nResult) << dwPosition;
+        EXPECT_EQ(kWhite, r.pixels[0]) << dwPosition;
+        EXPECT_EQ(kFirstPortrait, r.pixels[2]) << dwPosition;
+    }
+    free(pDevMode);
+}
+
+TEST(watermark, AddWatermarkOrientationAndPlacement)
+{
+    PrinterKeyScope scope;
+    Pictures p = MakePictures();
+    DriverDevMode *pDevMode = NewDevMode(p);
+
+    /* Orientation 2 is landscape; 1 and 0 (and anything else) portrait. */
+    DevMode_SetOrientation(pDevMode, DMORIENT_LANDSCAPE);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kLandscape));
+    DevMode_SetWatermarkBrightnessLandscape(pDevMode, 60);
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, RGB(153, 253, 153)));
+    for (short nOrientation : {1, 0, 3}) {
+        DevMode_SetOrientation(pDevMode, nOrientation);
+        EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait)) << nOrientation;
+    }
+
+    /* Portrait tile and stretch to fit both on: tiled. The halves picture
+     * shows its blue half at x = 2 only when tiled at its own size. */
+    DevMode_SetWatermarkFilePortrait(pDevMode, p.halves.c_str());
+    DevMode_SetWmfPTile(pDevMode);
+    StampResult r = Stamp(pDevMode, 2);
+    EXPECT_EQ(RGB(176, 76, 76), r.pixels[0]);
+    EXPECT_EQ(RGB(76, 76, 176), r.pixels[1]);
+    DevMode_ClearWmfPTile(pDevMode);
+    r = Stamp(pDevMode, 2);
+    EXPECT_EQ(RGB(176, 76, 76), r.pixels[1]);
+    /* Neither: centred, the corner left white. */
+    DevMode_ClearWmfPStretchToFit(pDevMode);
+    r = Stamp(pDevMode, 2);
+    EXPECT_EQ(kWhite, r.pixels[0]);
+    EXPECT_EQ(RGB(76, 76, 176), r.pixels[2]); /* column 2 of the picture at x = 20 */
+    /* The landscape switches belong to landscape pages only. */
+    DevMode_SetWmfLTile(pDevMode);
+    r = Stamp(pDevMode, 2);
+    EXPECT_EQ(kWhite, r.pixels[0]);
+    free(pDevMode);
+}
+
+TEST(watermark, AddWatermarkFromProfile)
+{
+    PrinterKeyScope scope;
+    Pictures p = MakePictures();
+    DriverDevMode *pDevMode = NewDevMode(p);
+    DevMode_SetFlagUseProfile(pDevMode);
+    DevMode_SetWmfPTile(pDevMode);
+
+    /* "Print Watermark" missing falls back to the block; the picture too. */
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait));
+    /* The placement switches have no fallback: "Watermark P Tile" missing
+     * is off even though the block tiles, so the picture is centred. */
+    StampResult r = Stamp(pDevMode, 2);
+    EXPECT_EQ(kWhite, r.pixels[0]);
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_P_TILE, kJob, 1));
+    r = Stamp(pDevMode, 2);
+    EXPECT_EQ(kPortrait, r.pixels[0]);
+
+    /* Profile picture, brightness and switches of this job. */
+    ASSERT_EQ(1, WriteProfileString(pDevMode, PS_WATERMARK_PORTRAIT_IMAGE, kJob, p.firstPortrait.c_str()));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_P_BRIGHTNESS, kJob, 0));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 1, RGB(100, 0, 0)));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_PRINT_WATERMARK, kJob, 0));
+    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_PRINT_WATERMARK, kJob, 1));
+
+    /* The first picture from the profile; "Watermark First Image enabled"
+     * missing is off whatever the block says. */
+    DevMode_SetWmfFirstImage(pDevMode);
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, RGB(100, 0, 0)));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_FIRST_IMAGE_ENABLED, kJob, 1));
+    EXPECT_TRUE(Stamped(pDevMode, 1, 0, kWhite));
+    ASSERT_EQ(1, WriteProfileString(pDevMode, PS_WATERMARK_PORTRAIT_FIRST_IMAGE, kJob, p.landscape.c_str()));
+    ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_P_FIRST_BRIGHTNESS, kJob, 30));
+    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kLandscape));
+    free(pDevMode);
+}
