@@ -89,11 +89,11 @@ BOOL GetLocalIpAddressText(WCHAR *pszOut, size_t cchOut)
     if (hSockets == NULL)
         return FALSE;
     SocketEntries stEntries;
-    stEntries.pfnStartup = (PFN_WSASTARTUP)(void *)GetProcAddress(hSockets, "WSAStartup");
-    stEntries.pfnGetHostName = (PFN_GETHOSTNAME)(void *)GetProcAddress(hSockets, "gethostname");
-    stEntries.pfnGetHostByName = (PFN_GETHOSTBYNAME)(void *)GetProcAddress(hSockets, "gethostbyname");
-    stEntries.pfnInetNtoa = (PFN_INET_NTOA)(void *)GetProcAddress(hSockets, "inet_ntoa");
-    stEntries.pfnCleanup = (PFN_WSACLEANUP)(void *)GetProcAddress(hSockets, "WSACleanup");
+    stEntries.pfnStartup = (PFN_WSASTARTUP)GetProcAddress(hSockets, "WSAStartup");
+    stEntries.pfnGetHostName = (PFN_GETHOSTNAME)GetProcAddress(hSockets, "gethostname");
+    stEntries.pfnGetHostByName = (PFN_GETHOSTBYNAME)GetProcAddress(hSockets, "gethostbyname");
+    stEntries.pfnInetNtoa = (PFN_INET_NTOA)GetProcAddress(hSockets, "inet_ntoa");
+    stEntries.pfnCleanup = (PFN_WSACLEANUP)GetProcAddress(hSockets, "WSACleanup");
     BOOL bFound = FALSE;
     WCHAR szAddress[ANNOTATION_MACRO_SIZE] = L"";
     if (stEntries.pfnStartup && stEntries.pfnGetHostName && stEntries.pfnGetHostByName

@@ -60,10 +60,11 @@ BatesStart=40
 BatesFormat=0
 TimeoutSec=120
 [DevMode]
-@220:u32=0x08000000
-@6624:u32=0x8087
-@6020:w=Page <<PAGENUM>> of <<DOCNAME>>
-@6276:w=|
+; Bates numbering on; annotation on with its text and the date, transparent.
+Flags=0x08000000
+AnnotationFlags=0x8087
+AnnotationText=Page <<PAGENUM>> of <<DOCNAME>>
+AnnotationSeparator=|
 $extra
 INI
     "$wine" "$build/bin/jobsim.exe" "$(winpath "$dir/job.ini")" > "$dir/jobsim.out" 2>&1 \
@@ -143,13 +144,9 @@ while read -r pdf; do
     done
 done < "$work/short devmode/pdfs"
 log="$work/short devmode/redirect.log"
-# The watermark line comes once the watermark stamp replaces its placeholder.
-watermark_line=true
-[ -f "${JH_SOURCE_DIR:-/nonexistent}/stamping/watermark_pending.cpp" ] && watermark_line=false
 for c in 0 1; do
-    lines=("Adding annotations failed (copy: $c)." "Adding Bates number failed (copy: $c).")
-    $watermark_line && lines+=("Adding watermark failed (copy: $c).")
-    for line in "${lines[@]}"; do
+    for line in "Adding watermark failed (copy: $c)." "Adding annotations failed (copy: $c)." \
+                "Adding Bates number failed (copy: $c)."; do
         n=$(count_lines "$log" "$line")
         [ "$n" = 3 ] || err "short: '$line' $n times, not 3"
     done
