@@ -90,18 +90,10 @@ HENHMETAFILE ReadMetaFile(const BYTE *pBuffer, DWORD cbBuffer, int *pnCheck)
         *pnCheck = nCheck;
     if (nCheck != PAGE_OK)
         return NULL;
-    HGLOBAL hBits = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, stLayout.cbMetaFile);
-    if (!hBits)
-        return NULL;
-    BYTE *pBits = (BYTE *)GlobalLock(hBits);
-    if (!pBits) {
-        GlobalFree(hBits);
-        return NULL;
-    }
-    memcpy(pBits, pBuffer + stLayout.dwOffset, stLayout.cbMetaFile);
+    /* SetEnhMetaFileBits keeps its own copy of the bytes, so they are handed
+     * over straight from the page buffer: a 50 MB page then needs 100 MB at
+     * most here, not 150 MB through an intermediate block. */
     SetLastError(0);
-    HENHMETAFILE hMetaFile = SetEnhMetaFileBits(stLayout.cbMetaFile, pBits);
-    GlobalUnlock(hBits);
-    GlobalFree(hBits);
+    HENHMETAFILE hMetaFile = SetEnhMetaFileBits(stLayout.cbMetaFile, pBuffer + stLayout.dwOffset);
     return hMetaFile;
 }

@@ -48,9 +48,10 @@ BYTE *ReadPageFile(const char *pszFileName, DWORD cbSize, DWORD *pcbRead);
 
 /* Builds an enhanced metafile from the first cbBuffer bytes of a page buffer.
  * The bytes are checked with CheckPageBytes first; the metafile is built with
- * SetEnhMetaFileBits from a movable global copy of nBytes bytes, which is
- * freed before return. Gives the handle (delete with DeleteEnhMetaFile) or
- * NULL; *pnCheck (optional) receives the CheckPageBytes result. */
+ * SetEnhMetaFileBits from the nBytes bytes at the metafile's offset (the
+ * handle keeps its own copy; the buffer stays the caller's). Gives the handle
+ * (delete with DeleteEnhMetaFile) or NULL; *pnCheck (optional) receives the
+ * CheckPageBytes result. */
 HENHMETAFILE ReadMetaFile(const BYTE *pBuffer, DWORD cbBuffer, int *pnCheck);
 
 #endif

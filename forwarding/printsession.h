@@ -17,14 +17,18 @@ typedef struct ForwardTarget {
     DWORD  bActive;     /* 1 while documents are started on every copy */
 } ForwardTarget;
 
-/* Opens szRedirectToPrinter, creates one DC per copy with the printer's
- * default device mode and starts a document named pszDocName (NULL gives
- * DEFAULT_DOCUMENT_NAME) on each. Gives 1 on success, 0 otherwise (logged). */
+/* Opens szRedirectToPrinter, creates one DC per copy with the device mode of
+ * its level-2 printer information and starts a document named pszDocName
+ * (NULL gives DEFAULT_DOCUMENT_NAME, an empty name stays empty) on each.
+ * Allocates pTarget->phCopyDCs (one zeroed entry per copy; the caller frees
+ * it with HeapFree). Gives 1 on success; 0 otherwise, logged, with every DC
+ * deleted and the printer closed. */
 int DoStartDocument(const char *szRedirectToPrinter, const char *pszDocName, DWORD dwCopies,
                     ForwardTarget *pTarget);
 
-/* Closes the printer, ends and deletes every copy's document. Gives 1, or 0
- * at the first copy whose document fails to end (logged). */
+/* Closes the printer, then ends every copy's document and deletes its DC
+ * (clearing the entry). A copy whose document fails to end is logged and does
+ * not stop the later copies. Gives 1, or 0 when any copy failed. */
 int DoEndDocument(ForwardTarget *pTarget, DWORD dwCopies);
 
 #endif

@@ -15,6 +15,31 @@ trap 'scripts/wine-env.sh stop "$build" >/dev/null 2>&1 || true' EXIT
 for q in JH_PDF_A JH_PDF_B; do rm -f "$build/cups/pdf/$q"/*.pdf; done
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
+wine() { "$build/wine-exec.sh" "$@"; }
+
+# The printer's Bates format 1, as the driver's user interface stores it.
+key='HKCU\SOFTWARE\Quennor Software LLC\Office Printer'
+wine reg delete "$key" /f >/dev/null 2>&1 || true
+while IFS='=' read -r name value; do
+    wine reg add "$key\BatesNumbering\1" /v "$name" /t REG_SZ /d "$value" /f >/dev/null
+done <<'FORMAT'
+Name=Demo
+Use prefix=1
+Prefix=QR
+Transparent=1
+Position=4
+X Offset=-50
+Y Offset=-50
+Offset unit=1
+Color=0
+Font Height=0
+Font Facename=
+Bates Number Length=6
+Bates Padding Character=0
+FORMAT
+# The watermark picture: a light band across the top of each page.
+wine "$build/bin/wm_picture.exe" "$(winpath "$demo/band.bmp")" 400 60 3050C0 >/dev/null
+
 sed -e "s|@DEMO@|$(winpath "$demo" | sed 's/\\/\\\\/g')|g" scripts/demo-job.ini > "$demo/job.ini"
 
 echo "== Running the job (jobsim.exe plays the port monitor, jobhelper.exe does the work)"

@@ -25,8 +25,13 @@ start)
     "$WINESERVER" -k 2>/dev/null || true
     "$WINESERVER" -w 2>/dev/null || true
     "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    # wineboot creates a new prefix, and in an existing one starts Wine's own
+    # services here, with their output sent nowhere: started later by a test
+    # program, they would inherit CTest's output pipe and hold the run open.
     if [ ! -d "$WINEPREFIX/drive_c/windows/system32" ]; then
         wineboot --init </dev/null >/dev/null 2>&1
+    else
+        wineboot </dev/null >/dev/null 2>&1
     fi
     ;;
 stop)

@@ -16,7 +16,11 @@ std::string MakeTempDir(const char *pszTag)
     char szTemp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, szTemp);
     char szDir[MAX_PATH] = "";
-    snprintf(szDir, sizeof(szDir), "%sjh_%s_%lu_%u", szTemp, pszTag, GetCurrentProcessId(), ++nCounter);
+    /* Process ids come back in later runs; the counter value makes the name new. */
+    LARGE_INTEGER liNow;
+    QueryPerformanceCounter(&liNow);
+    snprintf(szDir, sizeof(szDir), "%sjh_%s_%lu_%llx_%u", szTemp, pszTag, GetCurrentProcessId(),
+             (unsigned long long)liNow.QuadPart, ++nCounter);
     CreateDirectoryA(szDir, NULL);
     return szDir;
 }

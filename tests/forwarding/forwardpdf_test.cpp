@@ -5,6 +5,7 @@
 #include "forwarding/printsession.h"
 #include "forwarding/pageforward.h"
 #include "monitor/redirectlog.h"
+#include "settings/devmode.h"
 #include "fwdtestutil.h"
 #include "testutil.h"
 
@@ -18,9 +19,9 @@ static std::string PageText(const char *pszCase, DWORD dwPage)
 }
 
 /* Starts, prints pages 1..dwPages of job nJob and ends one target per
- * printer name; gives the log. */
+ * printer name; gives the log, by default without the stamp lines. */
 static Lines ForwardJob(const std::vector<const char *> &printers, const std::string &docName, DWORD dwCopies,
-                        int nJob, DWORD dwPages)
+                        int nJob, DWORD dwPages, bool bWithoutStamps = true)
 {
     std::vector<ForwardTarget> targets(printers.size());
     OpenTestLog();
@@ -43,7 +44,8 @@ static Lines ForwardJob(const std::vector<const char *> &printers, const std::st
             HeapFree(GetProcessHeap(), 0, t.phCopyDCs);
     }
     DeleteTestPrinterKeys();
-    return WithoutStampLines(CloseTestLog());
+    Lines lines = CloseTestLog();
+    return bWithoutStamps ? WithoutStampLines(lines) : lines;
 }
 
 /* Three copies: three documents of two pages each, ended on the abort path
@@ -75,13 +77,15 @@ TEST(ForwardPdf, Printers)
     EXPECT_EQ(1, WaitForPdfs("JH_PDF_C", RunTag() + "_printers", 1, 30000));
 }
 
-/* Copy 0 of 2 cannot start its page (its document was ended under it):
- * copy 1 prints the page all the same. */
+/* Copy 0 of 2 cannot start its page (its document was ended under it): it
+ * gets no stamps; copy 1 prints and stamps the page all the same. */
 TEST(ForwardPdf, StartPageFails)
 {
     const int nJob = 7403;
     const std::string docName = RunTag() + "_startpage";
     std::vector<BYTE> devMode = JobDevMode("JH_PDF_A", DMORIENT_PORTRAIT);
+    DevMode_SetAnnotationFlags(DevMode_FromBuffer(devMode.data(), (DWORD)devMode.size()),
+                               ANF_ENABLED | ANF_DATE | ANF_DATE_YMD | ANF_TRANSPARENT);
     WriteSpoolPage(nJob, 1, MakeEmfBytes({ PageText("startpage", 1) }, false), &devMode);
     ForwardTarget st = {};
     st.nJobNumber = nJob;
@@ -90,11 +94,12 @@ TEST(ForwardPdf, StartPageFails)
     OpenTestLog();
     DoPrintPage("JH_PDF_A", docName.c_str(), 1, &st, FWD_TEST_PRINTER, 2);
     DoEndDocument(&st, 2);
-    Lines lines = WithoutStampLines(CloseTestLog());
-    ASSERT_EQ(3u, lines.size());
+    Lines lines = CloseTestLog();
+    ASSERT_EQ(4u, lines.size());
     EXPECT_EQ("Error at StartPage (copy: 0). Error: 6", lines[0]);
-    EXPECT_EQ(0u, lines[1].find("Error at EndDoc (copy: 0) ")) << lines[1];
-    EXPECT_EQ("Printing successfully finished (copy: 1).", lines[2]);
+    EXPECT_EQ("Annotations added successfully (copy: 1).", lines[1]);
+    EXPECT_EQ(0u, lines[2].find("Error at EndDoc (copy: 0) ")) << lines[2];
+    EXPECT_EQ("Printing successfully finished (copy: 1).", lines[3]);
     HeapFree(GetProcessHeap(), 0, st.phCopyDCs);
     DeleteTestPrinterKeys();
     EXPECT_GE(WaitForPdfs("JH_PDF_A", docName, 1, 30000), 1);
@@ -118,18 +123,20 @@ TEST(ForwardPdf, Orientation)
 
 /* Pages whose bytes cannot be played safely print nothing, with one line
  * each; the job goes on. A device mode that is missing or shorter than the
- * public part leaves the settings alone and the page prints. */
+ * public part leaves the settings alone (page 1's landscape stays) and the
+ * page prints. */
 TEST(ForwardPdf, BadInput)
 {
     const int nJob = 7405;
     const std::string tag = RunTag();
     std::vector<BYTE> devMode = JobDevMode("JH_PDF_C", DMORIENT_PORTRAIT);
-    auto page = [&](DWORD p) { return MakeEmfBytes({ PageText("badinput", p) }, false); };
+    std::vector<BYTE> landscape = JobDevMode("JH_PDF_C", DMORIENT_LANDSCAPE);
+    auto page = [&](DWORD p) { return MakeEmfBytes({ PageText("badinput", p) }, p == 1 || p == 8 || p == 9); };
     std::string emf = page(2);
     DWORD cbHeader = 0;
     memcpy(&cbHeader, emf.data() + 4, 4);
 
-    WriteSpoolPage(nJob, 1, page(1), &devMode);
+    WriteSpoolPage(nJob, 1, page(1), &landscape);
     WriteSpoolPage(nJob, 2, emf, &devMode, (DWORD)emf.size() + 100); /* file shorter than "Size" */
     WriteSpoolPage(nJob, 3, WithPlaceablePrefix(emf, 24).substr(0, 131), &devMode);
     std::string past = page(4);
@@ -149,7 +156,7 @@ TEST(ForwardPdf, BadInput)
     WriteSpoolPage(nJob, 9, page(9), &shortDevMode);
     WriteSpoolPage(nJob, 10, page(10), &devMode);
 
-    Lines lines = ForwardJob({ "JH_PDF_C" }, tag + "_badinput", 1, nJob, 10);
+    Lines lines = ForwardJob({ "JH_PDF_C" }, tag + "_badinput", 1, nJob, 10, false);
     char szPast[160], szShort[160];
     snprintf(szShort, sizeof(szShort), "Page 2 not printed on JH_PDF_C: the spool file holds %u bytes, not %u.",
              (unsigned)emf.size(), (unsigned)emf.size() + 100);
@@ -164,7 +171,11 @@ TEST(ForwardPdf, BadInput)
     EXPECT_EQ(Lines({ "Printing page: 1", "Printing page: 2", szShort, "Printing page: 3",
                       "Page 3 not printed on JH_PDF_C: its 131 bytes are too few for a metafile header.",
                       "Printing page: 4", szPast, "Printing page: 5", szZero, "Printing page: 6", szOverrun,
-                      "Printing page: 7", "Printing page: 8", "Printing page: 9", "Printing page: 10",
+                      "Printing page: 7", "Printing page: 8", "Adding watermark failed (copy: 0).",
+                      "Adding annotations failed (copy: 0).", "Adding Bates number failed (copy: 0).",
+                      "Printing page: 9", "Adding watermark failed (copy: 0).",
+                      "Adding annotations failed (copy: 0).", "Adding Bates number failed (copy: 0).",
+                      "Printing page: 10",
                       "Printing successfully finished (copy: 0)." }),
               lines);
     EXPECT_EQ(1, WaitForPdfs("JH_PDF_C", tag + "_badinput", 1, 30000));
@@ -178,4 +189,34 @@ TEST(ForwardPdf, EmptyName)
     WriteSpoolPage(nJob, 1, MakeEmfBytes({ PageText("emptyname", 1) }, false), &devMode);
     Lines lines = ForwardJob({ "JH_PDF_A" }, "", 1, nJob, 1);
     EXPECT_EQ(Lines({ "Printing page: 1", "Printing successfully finished (copy: 0)." }), lines);
+}
+
+/* The stamps' outcomes are logged per copy: result 1 as added, result 0 as
+ * failed, in drawing order (watermark, annotation, Bates number). */
+TEST(ForwardPdf, StampLines)
+{
+    const int nJob = 7407;
+    std::vector<BYTE> devMode = JobDevMode("JH_PDF_B", DMORIENT_PORTRAIT);
+    DriverDevMode *pDevMode = DevMode_FromBuffer(devMode.data(), (DWORD)devMode.size());
+    ASSERT_NE(nullptr, pDevMode);
+    DevMode_SetAnnotationFlags(pDevMode, ANF_ENABLED | ANF_DATE | ANF_DATE_YMD | ANF_TRANSPARENT);
+    std::vector<BYTE> oneShort(devMode.begin(), devMode.end() - 1);
+    WriteSpoolPage(nJob, 1, MakeEmfBytes({ PageText("stamps", 1) }, false), &devMode);
+    WriteSpoolPage(nJob, 2, MakeEmfBytes({ PageText("stamps", 2) }, false), &oneShort);
+    std::vector<ForwardTarget> targets(1);
+    targets[0].nJobNumber = nJob;
+    const std::string docName = RunTag() + "_stamps";
+    ASSERT_EQ(1, DoStartDocument("JH_PDF_B", docName.c_str(), 2, &targets[0]));
+    OpenTestLog();
+    DoPrintPage("JH_PDF_B", docName.c_str(), 1, &targets[0], FWD_TEST_PRINTER, 2);
+    DoPrintPage("JH_PDF_B", docName.c_str(), 2, &targets[0], FWD_TEST_PRINTER, 2);
+    Lines lines = CloseTestLog();
+    DoEndDocument(&targets[0], 2);
+    HeapFree(GetProcessHeap(), 0, targets[0].phCopyDCs);
+    DeleteTestPrinterKeys();
+    EXPECT_EQ(Lines({ "Annotations added successfully (copy: 0).", "Annotations added successfully (copy: 1).",
+                      "Adding watermark failed (copy: 0).", "Adding annotations failed (copy: 0).",
+                      "Adding Bates number failed (copy: 0).", "Adding watermark failed (copy: 1).",
+                      "Adding annotations failed (copy: 1).", "Adding Bates number failed (copy: 1)." }),
+              lines);
 }

@@ -12,6 +12,7 @@
 #include "monitor/jobkeys.h"
 #include "tools/jobsim/jobdesc.h"
 #include "tools/jobsim/spoolpage.h"
+#include "tools/jobsim/jobdevmode.h"
 
 #include <cstdio>
 #include <cstring>

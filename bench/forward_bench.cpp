@@ -1,0 +1,442 @@
+/*
+ * forward_bench: figures of the print forwarding on the cups-pdf queues.
+ *   1. peak memory while one 50 MB spool page (a 24-bit picture) is
+ *      forwarded, against the page size;
+ *   2. CPU time of this process per forwarded page and copy, against the bare
+ *      PlayEnhMetaFile of the same pages on printer DCs of the same queue;
+ *   3. wall time of an n-page job run by the polling loop with its real
+ *      500 ms sleep, against n x 500 ms.
+ * Run under Wine with the test environment up:
+ *   build/wine-exec.sh build/bin/forward_bench.exe [pages] [copies] [loop pages]
+ */
+#include "forwarding/pageforward.h"
+#include "forwarding/pagereader.h"
+#include "forwarding/printsession.h"
+#include "monitor/jobkeys.h"
+#include "monitor/jobloop.h"
+
+#include <psapi.h>
+#include <winspool.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#define BENCH_PRINTER "Bench Printer" /* printer of the benchmark's jobs */
+#define BENCH_QUEUE   "JH_PDF_A"
+#define DEVMODE_SIZE  6879
+
+static std::string g_dir;
+
+static double CpuSeconds(void)
+{
+    FILETIME ftCreate, ftExit, ftKernel, ftUser;
+    GetProcessTimes(GetCurrentProcess(), &ftCreate, &ftExit, &ftKernel, &ftUser);
+    ULARGE_INTEGER k, u;
+    k.LowPart = ftKernel.dwLowDateTime;
+    k.HighPart = ftKernel.dwHighDateTime;
+    u.LowPart = ftUser.dwLowDateTime;
+    u.HighPart = ftUser.dwHighDateTime;
+    return (double)(k.QuadPart + u.QuadPart) / 1e7;
+}
+
+static double WallSeconds(void)
+{
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return (double)c.QuadPart / (double)f.QuadPart;
+}
+
+static void SetValue(const std::string &path, const char *pszName, DWORD dwType, const void *pData, DWORD cb)
+{
+    HKEY hKey = NULL;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey, NULL) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(hKey, pszName, 0, dwType, (const BYTE *)pData, cb);
+    RegCloseKey(hKey);
+}
+
+static void SetString(const std::string &path, const char *pszName, const std::string &value)
+{
+    SetValue(path, pszName, REG_SZ, value.c_str(), (DWORD)value.size() + 1);
+}
+
+static void SetDword(const std::string &path, const char *pszName, DWORD dw)
+{
+    SetValue(path, pszName, REG_DWORD, &dw, sizeof(dw));
+}
+
+/* A job device mode: the queue's DEVMODEW, portrait, private block zeroed. */
+static std::vector<BYTE> MakeDevMode(void)
+{
+    std::vector<BYTE> devMode(DEVMODE_SIZE, 0);
+    HANDLE hPrinter = NULL;
+    if (OpenPrinterA((LPSTR)BENCH_QUEUE, &hPrinter, NULL)) {
+        LONG cb = DocumentPropertiesW(NULL, hPrinter, (LPWSTR)L"" BENCH_QUEUE, NULL, NULL, 0);
+        std::vector<BYTE> printer(cb > 0 ? cb : 1);
+        if (cb >= (LONG)sizeof(DEVMODEW) &&
+            DocumentPropertiesW(NULL, hPrinter, (LPWSTR)L"" BENCH_QUEUE, (DEVMODEW *)printer.data(), NULL,
+                                DM_OUT_BUFFER) == IDOK)
+            memcpy(devMode.data(), printer.data(), sizeof(DEVMODEW));
+        ClosePrinter(hPrinter);
+    }
+    ((DEVMODEW *)devMode.data())->dmOrientation = DMORIENT_PORTRAIT;
+    ((DEVMODEW *)devMode.data())->dmDriverExtra = (WORD)(DEVMODE_SIZE - sizeof(DEVMODEW));
+    return devMode;
+}
+
+/* An ordinary text page: a heading, 50 lines of text, a frame and shapes. */
+static std::string MakeTextPage(DWORD dwPage)
+{
+    RECT rcFrame = { 0, 0, 21000, 29700 };
+    HDC hdc = CreateEnhMetaFileA(NULL, NULL, &rcFrame, NULL);
+    LOGFONTA lf;
+    memset(&lf, 0, sizeof(lf));
+    lf.lfHeight = -14;
+    strcpy(lf.lfFaceName, "Arial");
+    HFONT hFont = CreateFontIndirectA(&lf);
+    HGDIOBJ hOld = SelectObject(hdc, hFont);
+    char szLine[128];
+    for (int i = 0; i < 50; i++) {
+        int cch = snprintf(szLine, sizeof(szLine), "Page %lu line %d: the quick brown fox jumps over the lazy dog",
+                           (unsigned long)dwPage, i + 1);
+        TextOutA(hdc, 60, 60 + i * 18, szLine, cch);
+    }
+    Rectangle(hdc, 40, 40, 740, 1000);
+    Ellipse(hdc, 500, 900, 700, 980);
+    SelectObject(hdc, hOld);
+    DeleteObject(hFont);
+    HENHMETAFILE hEmf = CloseEnhMetaFile(hdc);
+    UINT cb = GetEnhMetaFileBits(hEmf, 0, NULL);
+    std::string bytes(cb, '\0');
+    GetEnhMetaFileBits(hEmf, cb, (BYTE *)&bytes[0]);
+    DeleteEnhMetaFile(hEmf);
+    return bytes;
+}
+
+/* A light page like the port monitor simulator's: a frame, a heading, one
+ * caption line and a few shapes. */
+static std::string MakeLightPage(DWORD dwPage)
+{
+    RECT rcFrame = { 0, 0, 21000, 29700 };
+    HDC hdc = CreateEnhMetaFileA(NULL, NULL, &rcFrame, NULL);
+    LOGFONTA lf;
+    memset(&lf, 0, sizeof(lf));
+    lf.lfHeight = -40;
+    strcpy(lf.lfFaceName, "Arial");
+    HFONT hFont = CreateFontIndirectA(&lf);
+    HGDIOBJ hOld = SelectObject(hdc, hFont);
+    char szLine[64];
+    int cch = snprintf(szLine, sizeof(szLine), "Page %lu", (unsigned long)dwPage);
+    TextOutA(hdc, 80, 80, szLine, cch);
+    SelectObject(hdc, hOld);
+    DeleteObject(hFont);
+    cch = snprintf(szLine, sizeof(szLine), "Content of page %lu", (unsigned long)dwPage);
+    TextOutA(hdc, 80, 160, szLine, cch);
+    Rectangle(hdc, 40, 40, 740, 1000);
+    Ellipse(hdc, 200, 400, 500, 600);
+    MoveToEx(hdc, 60, 900, NULL);
+    LineTo(hdc, 700, 700);
+    HENHMETAFILE hEmf = CloseEnhMetaFile(hdc);
+    UINT cb = GetEnhMetaFileBits(hEmf, 0, NULL);
+    std::string bytes(cb, '\0');
+    GetEnhMetaFileBits(hEmf, cb, (BYTE *)&bytes[0]);
+    DeleteEnhMetaFile(hEmf);
+    return bytes;
+}
+
+static std::string WriteFile(const char *pszName, const std::string &bytes)
+{
+    std::string path = g_dir + "\\" + pszName;
+    FILE *f = fopen(path.c_str(), "wb");
+    if (f) {
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+    }
+    return path;
+}
+
+static void WritePageKey(int nJob, DWORD dwPage, const std::string &file, DWORD cbFile,
+                         const std::vector<BYTE> &devMode)
+{
+    char szPath[KEY_PATH_SIZE];
+    FormatPageKeyPath(BENCH_PRINTER, nJob, dwPage, szPath, sizeof(szPath));
+    SetString(szPath, "Forwarding", file);
+    SetDword(szPath, "Size", cbFile);
+    SetDword(szPath, "DevModeSize", (DWORD)devMode.size());
+    SetValue(szPath, "DevMode", REG_BINARY, devMode.data(), (DWORD)devMode.size());
+    SetString(szPath, "Ready", "YES");
+}
+
+/* Writes a one-picture page of a w x h 24-bit DIB straight to a file,
+ * row by row, so that making it costs no page-sized memory. */
+static DWORD WritePicturePage(const std::string &path, LONG w, LONG h)
+{
+    DWORD cbRow = (DWORD)((w * 3 + 3) & ~3);
+    DWORD cbBits = cbRow * (DWORD)h;
+    EMRSTRETCHDIBITS stBlt;
+    memset(&stBlt, 0, sizeof(stBlt));
+    DWORD cbBlt = sizeof(stBlt) + sizeof(BITMAPINFOHEADER) + cbBits;
+    ENHMETAHEADER stHeader;
+    memset(&stHeader, 0, sizeof(stHeader));
+    stHeader.iType = EMR_HEADER;
+    stHeader.nSize = sizeof(stHeader);
+    stHeader.rclBounds = { 0, 0, 2479, 3508 };
+    stHeader.rclFrame = { 0, 0, 21000, 29700 };
+    stHeader.dSignature = ENHMETA_SIGNATURE;
+    stHeader.nVersion = 0x10000;
+    stHeader.nBytes = sizeof(stHeader) + cbBlt + sizeof(EMREOF);
+    stHeader.nRecords = 3;
+    stHeader.nHandles = 1;
+    stHeader.szlDevice = { 2479, 3508 };
+    stHeader.szlMillimeters = { 210, 297 };
+    stHeader.szlMicrometers = { 210000, 297000 };
+    stBlt.emr.iType = EMR_STRETCHDIBITS;
+    stBlt.emr.nSize = cbBlt;
+    stBlt.rclBounds = { 0, 0, 2478, 3507 };
+    stBlt.cxSrc = w;
+    stBlt.cySrc = h;
+    stBlt.offBmiSrc = sizeof(stBlt);
+    stBlt.cbBmiSrc = sizeof(BITMAPINFOHEADER);
+    stBlt.offBitsSrc = sizeof(stBlt) + sizeof(BITMAPINFOHEADER);
+    stBlt.cbBitsSrc = cbBits;
+    stBlt.iUsageSrc = DIB_RGB_COLORS;
+    stBlt.dwRop = SRCCOPY;
+    stBlt.cxDest = 2479;
+    stBlt.cyDest = 3508;
+    BITMAPINFOHEADER stBmi;
+    memset(&stBmi, 0, sizeof(stBmi));
+    stBmi.biSize = sizeof(stBmi);
+    stBmi.biWidth = w;
+    stBmi.biHeight = h;
+    stBmi.biPlanes = 1;
+    stBmi.biBitCount = 24;
+    stBmi.biSizeImage = cbBits;
+    EMREOF stEof;
+    memset(&stEof, 0, sizeof(stEof));
+    stEof.emr.iType = EMR_EOF;
+    stEof.emr.nSize = sizeof(stEof);
+    stEof.offPalEntries = 16;
+    stEof.nSizeLast = sizeof(stEof);
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return 0;
+    fwrite(&stHeader, 1, sizeof(stHeader), f);
+    fwrite(&stBlt, 1, sizeof(stBlt), f);
+    fwrite(&stBmi, 1, sizeof(stBmi), f);
+    std::vector<BYTE> row(cbRow, 0);
+    for (LONG y = 0; y < h; y++) {
+        for (LONG x = 0; x < w; x++) {
+            row[x * 3] = (BYTE)(x * 255 / w);
+            row[x * 3 + 1] = (BYTE)(y * 255 / h);
+            row[x * 3 + 2] = (BYTE)(((x / 64 + y / 64) & 1) ? 200 : 40);
+        }
+        fwrite(row.data(), 1, cbRow, f);
+    }
+    fwrite(&stEof, 1, sizeof(stEof), f);
+    fclose(f);
+    return stHeader.nBytes;
+}
+
+static void Peaks(SIZE_T *pcbWorkingSet, SIZE_T *pcbPagefile)
+{
+    PROCESS_MEMORY_COUNTERS stCounters;
+    memset(&stCounters, 0, sizeof(stCounters));
+    stCounters.cb = sizeof(stCounters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &stCounters, sizeof(stCounters));
+    *pcbWorkingSet = stCounters.PeakWorkingSetSize;
+    *pcbPagefile = stCounters.PeakPagefileUsage;
+}
+
+/* Forwards pages 1..dwPages of job nJob to one target with dwCopies copies. */
+static void ForwardPages(int nJob, const char *pszDoc, DWORD dwPages, DWORD dwCopies)
+{
+    ForwardTarget stTarget;
+    memset(&stTarget, 0, sizeof(stTarget));
+    stTarget.nJobNumber = (DWORD)nJob;
+    if (!DoStartDocument(BENCH_QUEUE, pszDoc, dwCopies, &stTarget)) {
+        printf("cannot start a document on %s\n", BENCH_QUEUE);
+        return;
+    }
+    for (DWORD p = 1; p <= dwPages; p++)
+        DoPrintPage(BENCH_QUEUE, pszDoc, p, &stTarget, BENCH_PRINTER, dwCopies);
+    DoEndDocument(&stTarget, dwCopies);
+    HeapFree(GetProcessHeap(), 0, stTarget.phCopyDCs);
+}
+
+static void BenchMemory(const std::vector<BYTE> &devMode)
+{
+    SIZE_T cbWsBefore = 0, cbPfBefore = 0, cbWsAfter = 0, cbPfAfter = 0;
+    std::string path = g_dir + "\\picture.emf";
+    DWORD cbPage = WritePicturePage(path, 4000, 4166);
+    WritePageKey(9001, 1, path, cbPage, devMode);
+    Peaks(&cbWsBefore, &cbPfBefore);
+    /* Reading and building alone, as DoPrintPage does them. */
+    DWORD cbRead = 0;
+    BYTE *pBuffer = ReadPageFile(path.c_str(), cbPage, &cbRead);
+    HENHMETAFILE hEmf = ReadMetaFile(pBuffer, cbRead, NULL);
+    HeapFree(GetProcessHeap(), 0, pBuffer);
+    DeleteEnhMetaFile(hEmf);
+    SIZE_T cbWsBuild = 0, cbPfBuild = 0;
+    Peaks(&cbWsBuild, &cbPfBuild);
+    ForwardPages(9001, "forward_bench picture page", 1, 1);
+    Peaks(&cbWsAfter, &cbPfAfter);
+    double dPage = (double)cbPage;
+    printf("memory: page %.1f MB (one 4000 x 4166 24-bit picture)\n", dPage / 1e6);
+    printf("  reading and building the metafile: peak working set %.1f MB, growth %.2f x page\n",
+           cbWsBuild / 1e6, (double)(cbWsBuild - cbWsBefore) / dPage);
+    printf("  peak working set %.1f MB (%.2f x page); before the page %.1f MB; growth %.2f x page\n",
+           cbWsAfter / 1e6, cbWsAfter / dPage, cbWsBefore / 1e6, (double)(cbWsAfter - cbWsBefore) / dPage);
+    printf("  peak pagefile    %.1f MB (%.2f x page); before the page %.1f MB; growth %.2f x page\n",
+           cbPfAfter / 1e6, cbPfAfter / dPage, cbPfBefore / 1e6, (double)(cbPfAfter - cbPfBefore) / dPage);
+    DeleteFileA(path.c_str());
+}
+
+/* CPU seconds of PlayEnhMetaFile alone, and of page start, play and page end,
+ * for every page on every copy's printer DC. */
+static void BarePlay(const std::vector<std::string> &pages, DWORD dwCopies, double *pdPlay, double *pdPage)
+{
+    std::vector<HDC> dcs(dwCopies);
+    DOCINFOA stDoc = { sizeof(DOCINFOA), "forward_bench bare play", NULL, NULL, 0 };
+    for (DWORD c = 0; c < dwCopies; c++) {
+        dcs[c] = CreateDCA("WINSPOOL", BENCH_QUEUE, NULL, NULL);
+        StartDocA(dcs[c], &stDoc);
+    }
+    *pdPlay = *pdPage = 0;
+    for (const std::string &bytes : pages) {
+        HENHMETAFILE hEmf = SetEnhMetaFileBits((UINT)bytes.size(), (const BYTE *)bytes.data());
+        for (DWORD c = 0; c < dwCopies; c++) {
+            RECT rc = { 0, 0, GetDeviceCaps(dcs[c], HORZRES) - 1, GetDeviceCaps(dcs[c], VERTRES) - 1 };
+            double d0 = CpuSeconds();
+            StartPage(dcs[c]);
+            double d1 = CpuSeconds();
+            PlayEnhMetaFile(dcs[c], hEmf, &rc);
+            double d2 = CpuSeconds();
+            EndPage(dcs[c]);
+            double d3 = CpuSeconds();
+            *pdPlay += d2 - d1;
+            *pdPage += d3 - d0;
+        }
+        DeleteEnhMetaFile(hEmf);
+    }
+    for (DWORD c = 0; c < dwCopies; c++) {
+        EndDoc(dcs[c]);
+        DeleteDC(dcs[c]);
+    }
+}
+
+typedef std::string (*PageMaker)(DWORD dwPage);
+
+static double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+/* Forwarding against bare playing of the same pages, three rounds in
+ * alternating order; prints the per-round figures and the median ratios. */
+static void BenchCpu(const std::vector<BYTE> &devMode, DWORD dwPages, DWORD dwCopies, PageMaker pfnMake,
+                     const char *pszKind)
+{
+    std::vector<std::string> pages;
+    for (DWORD p = 1; p <= dwPages; p++)
+        pages.push_back(pfnMake(p));
+    /* Warm-up: fonts and driver state are set up once per process. */
+    double dPlay = 0, dPage = 0;
+    BarePlay(std::vector<std::string>(1, pages[0]), 1, &dPlay, &dPage);
+    double n = (double)dwPages * dwCopies;
+    std::vector<double> vPlay, vPage, vDocs;
+    printf("cpu: %s page (%.1f KB), %lu pages x %lu copies on %s; ms per page and copy\n", pszKind,
+           pages[0].size() / 1024.0, (unsigned long)dwPages, (unsigned long)dwCopies, BENCH_QUEUE);
+    for (int nRound = 0; nRound < 3; nRound++) {
+        for (DWORD p = 1; p <= dwPages; p++) {
+            char szName[32];
+            snprintf(szName, sizeof(szName), "cpu_%lu.emf", (unsigned long)p);
+            std::string path = WriteFile(szName, pages[p - 1]);
+            WritePageKey(9002, p, path, (DWORD)pages[p - 1].size(), devMode);
+        }
+        double dForward = 0, dBare = 0, dForwardWall = 0, dBareWall = 0;
+        for (int nStep = 0; nStep < 2; nStep++) {
+            double d0 = CpuSeconds(), dw0 = WallSeconds();
+            bool bForward = (nStep + nRound) % 2 == 0;
+            if (bForward)
+                ForwardPages(9002, "forward_bench cpu", dwPages, dwCopies);
+            else
+                BarePlay(pages, dwCopies, &dPlay, &dPage);
+            (bForward ? dForward : dBare) = CpuSeconds() - d0;
+            (bForward ? dForwardWall : dBareWall) = WallSeconds() - dw0;
+        }
+        printf("  round %d: forwarding %.2f, bare play %.2f, bare page %.2f, bare documents %.2f "
+               "(wall: forwarding %.2f, bare documents %.2f)\n",
+               nRound + 1, dForward * 1e3 / n, dPlay * 1e3 / n, dPage * 1e3 / n, dBare * 1e3 / n,
+               dForwardWall * 1e3 / n, dBareWall * 1e3 / n);
+        vPlay.push_back(dForward / dPlay);
+        vPage.push_back(dForward / dPage);
+        vDocs.push_back(dForward / dBare);
+    }
+    printf("  median ratio: against PlayEnhMetaFile %.2f, against StartPage+Play+EndPage %.2f, "
+           "against whole bare documents %.2f\n",
+           Median(vPlay), Median(vPage), Median(vDocs));
+}
+
+/* An n-page job through the polling loop with the real sleep; the job and
+ * document keys say finished from the start, so the loop forwards one page
+ * per cycle and finishes in the cycle after the last page. */
+static void BenchWall(const std::vector<BYTE> &devMode, DWORD dwPages)
+{
+    const int nJob = 9003;
+    char szPath[KEY_PATH_SIZE];
+    std::string redirect = std::string(JH_ROOT_KEY) + BENCH_PRINTER + "\\Bench Redirect";
+    SetDword(redirect, "Printer count", 1);
+    SetString(redirect, "Printer 1", BENCH_QUEUE);
+    SetString(redirect, "Enable Redirect Printing Log", "no");
+    for (DWORD p = 1; p <= dwPages; p++) {
+        char szName[32];
+        snprintf(szName, sizeof(szName), "wall_%lu.emf", (unsigned long)p);
+        std::string bytes = MakeLightPage(p);
+        WritePageKey(nJob, p, WriteFile(szName, bytes), (DWORD)bytes.size(), devMode);
+    }
+    FormatPageKeyPath(BENCH_PRINTER, nJob, 0, szPath, sizeof(szPath));
+    SetString(szPath, KEY_DOCUMENT_NAME, "forward_bench wall");
+    SetString(szPath, KEY_REGISTRY_PATH, std::string(BENCH_PRINTER) + "\\Bench Redirect");
+    SetDword(szPath, "Number of copies", 1);
+    SetDword(szPath, "PAGENUMBER", dwPages);
+    SetString(szPath, "Ready", "YES");
+    FormatJobKeyPath(BENCH_PRINTER, nJob, szPath, sizeof(szPath));
+    SetString(szPath, "Job Status", "Job Finished");
+    JobLoopLimits stLimits = { JOB_POLL_INTERVAL_MS, JOB_MAX_CYCLES };
+    double d0 = WallSeconds();
+    RunJobLoop(nJob, BENCH_PRINTER, &stLimits);
+    double dWall = WallSeconds() - d0;
+    double dFloor = dwPages * JOB_POLL_INTERVAL_MS / 1000.0;
+    double dCycles = (dwPages + 1) * JOB_POLL_INTERVAL_MS / 1000.0;
+    printf("wall: %lu-page job of light pages, 1 printer, 1 copy: %.2f s\n", (unsigned long)dwPages, dWall);
+    printf("  against n x 500 ms = %.2f s: ratio %.3f\n", dFloor, dWall / dFloor);
+    printf("  against the loop's n + 1 cycles = %.2f s: ratio %.3f\n", dCycles, dWall / dCycles);
+}
+
+int main(int argc, char **argv)
+{
+    DWORD dwPages = argc > 1 ? (DWORD)atoi(argv[1]) : 40;
+    DWORD dwCopies = argc > 2 ? (DWORD)atoi(argv[2]) : 2;
+    DWORD dwLoopPages = argc > 3 ? (DWORD)atoi(argv[3]) : 40;
+    char szTemp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, szTemp);
+    g_dir = std::string(szTemp) + "forward_bench";
+    CreateDirectoryA(g_dir.c_str(), NULL);
+    std::vector<BYTE> devMode = MakeDevMode();
+    BenchMemory(devMode);
+    if (dwPages > 0 && dwCopies > 0) {
+        BenchCpu(devMode, dwPages, dwCopies, MakeLightPage, "light");
+        BenchCpu(devMode, dwPages, dwCopies, MakeTextPage, "50-line text");
+    }
+    if (dwLoopPages > 0)
+        BenchWall(devMode, dwLoopPages);
+    RegDeleteTreeA(HKEY_CURRENT_USER, JH_ROOT_KEY BENCH_PRINTER);
+    RegDeleteKeyA(HKEY_CURRENT_USER, JH_ROOT_KEY BENCH_PRINTER);
+    return 0;
+}

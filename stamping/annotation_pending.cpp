@@ -1,3 +1,0 @@
-#include "stamping/stamps.h"
-/* Placeholder until the annotation stamp lands: nothing is drawn. */
-int AddAnnotation(HDC, const void *, DWORD, const char *, DWORD, ULONGLONG, ULONGLONG) { return 2; }

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "stamping/stamptext.h"
+
+#include <string.h>
+
+TEST(StampText, CopyAndAppend)
+{
+    WCHAR sz[8];
+    wmemset(sz, L'#', 8);
+    EXPECT_TRUE(StampTextCopy(sz, 6, L"abcde"));
+    EXPECT_STREQ(sz, L"abcde");
+    EXPECT_FALSE(StampTextAppend(sz, 6, L"f"));
+    EXPECT_STREQ(sz, L"abcde");
+    EXPECT_FALSE(StampTextCopy(sz, 4, L"abcdef"));
+    EXPECT_STREQ(sz, L"abc");
+    EXPECT_TRUE(StampTextAppend(sz, 6, L"de"));
+    EXPECT_FALSE(StampTextAppendFormat(sz, 7, L"%02d", 7));
+    EXPECT_STREQ(sz, L"abcde0");
+    EXPECT_EQ(sz[7], L'#');
+    EXPECT_FALSE(StampTextCopy(sz, 0, L"x"));
+    EXPECT_EQ(sz[0], L'a');
+}
+
+TEST(StampText, Offsets)
+{
+    EXPECT_EQ(StampPixelsPerMetre(600), 23622);
+    EXPECT_EQ(StampPixelsPerMetre(300), 11811);
+    EXPECT_EQ(StampPixelsPerMetre(96), 3780);
+
+    /* One inch at 600 dpi; 254 tenths of a millimetre fall just short. */
+    EXPECT_EQ(ConvertStampOffset(100, STAMP_UNIT_HUNDREDTH_INCH, 23622), 600);
+    EXPECT_EQ(ConvertStampOffset(254, STAMP_UNIT_TENTH_MM, 23622), 599);
+    EXPECT_EQ(ConvertStampOffset(100, STAMP_UNIT_TENTH_MM, 11811), 118);
+    EXPECT_EQ(ConvertStampOffset(50, STAMP_UNIT_HUNDREDTH_INCH, 11811), 150);
+    /* Negative offsets move inward by the same distance in every unit. */
+    EXPECT_EQ(ConvertStampOffset(-254, STAMP_UNIT_TENTH_MM, 23622), -599);
+    EXPECT_EQ(ConvertStampOffset(-50, STAMP_UNIT_HUNDREDTH_INCH, 11811), -150);
+    EXPECT_EQ(ConvertStampOffset(-7, STAMP_UNIT_PIXELS, 11811), -7);
+    EXPECT_EQ(ConvertStampOffset(500, 3, 11811), 0);
+    EXPECT_EQ(ConvertStampOffset(500, -1, 11811), 0);
+    /* No overflow for large offsets. */
+    EXPECT_EQ(ConvertStampOffset(1000000, STAMP_UNIT_TENTH_MM, 23622), 2362200);
+}
+
+TEST(StampText, Font)
+{
+    LOGFONTW stored;
+    memset(&stored, 0, sizeof(stored));
+    LOGFONTW font;
+    memset(&font, 0xCC, sizeof(font));
+    PrepareStampFont(&stored, 45, 600, &font);
+    EXPECT_EQ(font.lfHeight, 100);
+    EXPECT_EQ(font.lfWeight, 400);
+    EXPECT_STREQ(font.lfFaceName, L"Arial");
+    EXPECT_EQ(font.lfEscapement, 450);
+    EXPECT_EQ(font.lfOrientation, 0);
+    PrepareStampFont(&stored, 0, 300, &font);
+    EXPECT_EQ(font.lfHeight, 50);
+
+    /* A stored font keeps its face and weight; a negative height stays negative. */
+    stored.lfHeight = -25;
+    stored.lfWeight = 700;
+    stored.lfOrientation = 30;
+    wcscpy(stored.lfFaceName, L"Courier New");
+    PrepareStampFont(&stored, -90, 300, &font);
+    EXPECT_EQ(font.lfHeight, -78);  /* -25 * 300 / 96 = -78.125 */
+    EXPECT_EQ(font.lfWeight, 700);
+    EXPECT_EQ(font.lfOrientation, 30);
+    EXPECT_EQ(font.lfEscapement, -900);
+    EXPECT_STREQ(font.lfFaceName, L"Courier New");
+}
+
+TEST(StampText, Position)
+{
+    POINT pt;
+    /* Unrotated: the text's top-left corner at the anchor, offsets added. */
+    pt = ComputeStampPosition(STAMP_POS_TOP_LEFT, 0, 200, 40, 2479, 3508, 0, 0);
+    EXPECT_EQ(pt.x, 0);
+    EXPECT_EQ(pt.y, 0);
+    pt = ComputeStampPosition(STAMP_POS_BOTTOM_RIGHT, 0, 200, 40, 2479, 3508, 0, 0);
+    EXPECT_EQ(pt.x, 2279);
+    EXPECT_EQ(pt.y, 3468);
+    pt = ComputeStampPosition(STAMP_POS_BOTTOM_RIGHT, 0, 200, 40, 2479, 3508, 10, -20);
+    EXPECT_EQ(pt.x, 2289);
+    EXPECT_EQ(pt.y, 3448);
+    pt = ComputeStampPosition(STAMP_POS_TOP_RIGHT, 0, 200, 40, 2479, 3508, 0, 0);
+    EXPECT_EQ(pt.x, 2279);
+    EXPECT_EQ(pt.y, 0);
+    pt = ComputeStampPosition(STAMP_POS_BOTTOM_LEFT, 0, 200, 40, 2479, 3508, 0, 0);
+    EXPECT_EQ(pt.x, 0);
+    EXPECT_EQ(pt.y, 3468);
+    pt = ComputeStampPosition(STAMP_POS_CENTER, 0, 201, 41, 2479, 3508, 0, 0);
+    EXPECT_EQ(pt.x, 1239 - 100);
+    EXPECT_EQ(pt.y, 1754 - 20);
+    pt = ComputeStampPosition(77, 0, 200, 40, 2479, 3508, 0, 0);
+    EXPECT_EQ(pt.x, 0);
+
+    /* Rotated 90 degrees about the top edge's midpoint: (100, 99), not
+     * (100, 100), because the angle uses 3.14159. */
+    pt = ComputeStampPosition(STAMP_POS_TOP_LEFT, 90, 200, 40, 2479, 3508, 0, 0);
+    EXPECT_EQ(pt.x, 100);
+    EXPECT_EQ(pt.y, 99);
+    pt = ComputeStampPosition(STAMP_POS_TOP_LEFT, 180, 200, 40, 2479, 3508, 0, 0);
+    EXPECT_EQ(pt.x, 199);
+    EXPECT_EQ(pt.y, 0);
+}
