@@ -58,9 +58,9 @@ write_job() {
         echo "SpoolDir=$(winpath "$work/spool")"
         echo "TimeoutSec=120"
         echo "[DevMode]"
-        echo "@6016:u32=0x001E001E"
-        echo "@3412:w=C:\\Program Files\\Quennor\\qn_${tag}_jpeg.dll"
-        echo "@2892:w=C:\\Program Files\\Quennor\\qn_${tag}_tiff.dll"
+        echo "WatermarkBrightness=0x001E001E"
+        echo "JpegLoaderLibrary=C:\\Program Files\\Quennor\\qn_${tag}_jpeg.dll"
+        echo "TiffLoaderLibrary=C:\\Program Files\\Quennor\\qn_${tag}_tiff.dll"
         printf '%s\n' "$@"
     } | sed 's/$/\r/' >"$work/job.ini"
     run "$build/bin/jobsim.exe" "$(winpath "$work/job.ini")" >"$work/$doc.jobsim" 2>&1
@@ -106,7 +106,7 @@ check_pixel() {
 
 # Job 1: bitmap watermark stretched to fit, a separate first-page picture.
 doc1=${tag}_bmp
-write_job "$doc1" 3 "@6012:u32=0x405" "@4972:w=$(winpath "$work/normal.bmp")"
+write_job "$doc1" 3 "WatermarkFlags=0x405" "WatermarkFilePortrait=$(winpath "$work/normal.bmp")"
 check "job 1: jobsim and jobhelper ended with 0" [ $? -eq 0 ]
 f1=$(titled "$doc1")
 check "job 1: PDF printed" [ -n "$f1" ]
@@ -128,7 +128,7 @@ check "job 1: three watermark lines in the log" \
 
 # Job 2: JPEG watermark stretched to the page width, centred down the page.
 doc2=${tag}_jpeg
-write_job "$doc2" 2 "@6012:u32=0x9" "@4972:w=$(winpath "$work/band.jpg")"
+write_job "$doc2" 2 "WatermarkFlags=0x9" "WatermarkFilePortrait=$(winpath "$work/band.jpg")"
 check "job 2: jobsim and jobhelper ended with 0" [ $? -eq 0 ]
 f2=$(titled "$doc2")
 check "job 2: PDF printed" [ -n "$f2" ]
