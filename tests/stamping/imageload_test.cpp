@@ -139,6 +139,8 @@ TEST(imageload, GetCorrectDllName)
     /* A name too long for any candidate path is still refused cleanly. */
     std::wstring longName(300, L'a');
     EXPECT_EQ(0, GetCorrectDllName(longName.c_str(), szOut, WM_LIBRARY_PATH_SIZE));
+    DeleteFileW((driverDir + L"\\wm_top.dll").c_str());
+    DeleteFileW(three.c_str());
 }
 
 TEST(imageload, LoaderLibraries)
@@ -240,6 +242,7 @@ TEST(imageload, LoadWatermarkIntoDIB)
     /* A library that exists only in the driver directory's "3" folder. */
     PlaceLoader(DriverDirectory() + L"\\3", L"jpegloader.dll", L"wm_jpeg_three.dll");
     EXPECT_FALSE(TakeDib24(load("pic.jpg", L"D:\\gone\\wm_jpeg_three.dll", pszNone), 8, 8).empty());
+    DeleteFileW((DriverDirectory() + L"\\3\\wm_jpeg_three.dll").c_str());
 
     EXPECT_EQ(nullptr, LoadWatermarkIntoDIB(NULL, pDevMode));
     EXPECT_EQ(nullptr, load("missing.png", pszNone, L"tiffloader.dll"));

@@ -33,6 +33,11 @@ driverdir=$(run "$build/bin/wm_picture.exe" driverdir | tr -d '\r')
 three=$(run winepath -u "$driverdir\\3" 2>/dev/null | tr -d '\r')
 check "printer-driver directory found" test -n "$driverdir" -a -n "$three"
 mkdir -p "$three"
+cleanup() {
+    rm -f "$three/qn_${tag}_jpeg.dll" "$three/qn_${tag}_tiff.dll"
+    run reg delete "$regkey" /f >/dev/null 2>&1
+}
+trap cleanup EXIT
 cp "$build/bin/jpegloader.dll" "$three/qn_${tag}_jpeg.dll"
 cp "$build/bin/tiffloader.dll" "$three/qn_${tag}_tiff.dll"
 
@@ -141,8 +146,6 @@ if [ -n "$f2" ]; then
     done
 fi
 
-run reg delete "$regkey" /f >/dev/null 2>&1
-rm -f "$three/qn_${tag}_jpeg.dll" "$three/qn_${tag}_tiff.dll"
 if [ $failures -ne 0 ]; then
     cat "$work"/*.jobsim "$work"/*.log 2>/dev/null
     echo "$failures check(s) failed"
