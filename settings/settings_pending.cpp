@@ -1,1 +1,0 @@
-/* Settings library: filled in as its parts land. */
