@@ -179,6 +179,83 @@ static DWORD RunTool(const std::string &args)
     return RunAndWait("\"" + BinDir() + "drvsettings.exe\" " + args, 60000);
 }
 
+/* Runs the tool with its standard output and error going to files; gives
+ * the exit code and what it wrote. */
+static DWORD RunToolCaptured(const std::string &args, std::string *pOut, std::string *pErr)
+{
+    std::string dir = MakeTempDir("drvcapture");
+    std::string outPath = dir + "\\out.txt", errPath = dir + "\\err.txt";
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), NULL, TRUE};
+    HANDLE hOut = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
+    HANDLE hErr = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = hOut;
+    si.hStdError = hErr;
+    PROCESS_INFORMATION pi = {};
+    std::string command = "\"" + BinDir() + "drvsettings.exe\" " + args;
+    std::vector<char> cmd(command.begin(), command.end());
+    cmd.push_back('\0');
+    DWORD dwExit = (DWORD)-1;
+    if (hOut != INVALID_HANDLE_VALUE && hErr != INVALID_HANDLE_VALUE &&
+        CreateProcessA(NULL, cmd.data(), NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi)) {
+        if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(pi.hProcess, &dwExit);
+        else
+            TerminateProcess(pi.hProcess, WAIT_TIMEOUT);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    if (hOut != INVALID_HANDLE_VALUE)
+        CloseHandle(hOut);
+    if (hErr != INVALID_HANDLE_VALUE)
+        CloseHandle(hErr);
+    *pOut = ReadWholeFile(outPath);
+    *pErr = ReadWholeFile(errPath);
+    DeleteFileA(outPath.c_str());
+    DeleteFileA(errPath.c_str());
+    RemoveDirectoryA(dir.c_str());
+    return dwExit;
+}
+
+TEST(drvsettings_tool, Output)
+{
+    RegistryScope scope;
+    DriverDevMode dm;
+    MakeTestBlock(&dm);
+    DevMode_SetFlags(&dm, 0x80000020);
+    ASSERT_EQ(1, SetRedirectSinglePrinter(&dm, L"Office Laser"));
+    std::string dir = MakeTempDir("drvoutput");
+    std::string dmPath = WriteDevModeFile(dir, &dm, DRIVER_DEVMODE_SIZE);
+    std::string out, err;
+
+    /* One setting on standard output, nothing else. */
+    EXPECT_EQ(0u, RunToolCaptured("get --devmode \"" + dmPath + "\" \"Default Settings\" Flags", &out, &err));
+    EXPECT_EQ("-2147483616\r\n", out);
+    EXPECT_EQ("", err);
+    EXPECT_EQ(0u, RunToolCaptured("get --devmode \"" + dmPath + "\" \"Redirect Printing\" Printer1", &out, &err));
+    EXPECT_EQ("Office Laser\r\n", out);
+
+    /* Failures: a message naming the cause on standard error. */
+    EXPECT_EQ(3u, RunToolCaptured("get --devmode \"" + dmPath + "\" \"Redirect Printing\" Printer2", &out, &err));
+    EXPECT_EQ("", out);
+    EXPECT_NE(std::string::npos, err.find("no such setting")) << err;
+    EXPECT_EQ(2u, RunToolCaptured("get --printer \"No Such Printer JH\" S K", &out, &err));
+    EXPECT_NE(std::string::npos, err.find("No Such Printer JH")) << err;
+    EXPECT_EQ(1u, RunToolCaptured("export --devmode", &out, &err));
+    EXPECT_NE(std::string::npos, err.find("--devmode needs a value")) << err;
+    EXPECT_NE(std::string::npos, err.find("Usage:")) << err;
+
+    /* Help on standard output. */
+    EXPECT_EQ(0u, RunToolCaptured("--help", &out, &err));
+    EXPECT_NE(std::string::npos, out.find("Usage:"));
+    EXPECT_NE(std::string::npos, out.find("Exit codes"));
+
+    DeleteFileA(dmPath.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
 TEST(drvsettings_tool, ExitCodes)
 {
     std::string dir = MakeTempDir("drvexit");
