@@ -28,7 +28,7 @@
 #define JH_SETTINGS_FAMILIES_H
 
 #include <windows.h>
-#include "settings/devmode.h"
+#include "devmode.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -14,7 +14,7 @@
 #define JH_SETTINGS_INIEXPORT_H
 
 #include <windows.h>
-#include "settings/devmode.h"
+#include "devmode.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -13,7 +13,7 @@
 #define JH_SETTINGS_PROFILE_H
 
 #include <windows.h>
-#include "settings/devmode.h"
+#include "devmode.h"
 
 /* winbase.h maps WriteProfileString to the win.ini writer; this library
  * uses the name for its own profile writer. */

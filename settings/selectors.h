@@ -25,7 +25,7 @@
 #define JH_SETTINGS_SELECTORS_H
 
 #include <windows.h>
-#include "settings/devmode.h"
+#include "devmode.h"
 
 #ifdef __cplusplus
 extern "C" {
