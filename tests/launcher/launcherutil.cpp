@@ -70,6 +70,14 @@ void RemoveTree(const std::string &path)
     RemoveDirectoryA(path.c_str());
 }
 
+std::string FreshTempDir(const char *pszTag)
+{
+    std::string dir = MakeTempDir(pszTag);
+    RemoveTree(dir);
+    CreateDirectoryA(dir.c_str(), NULL);
+    return dir;
+}
+
 static void SaveTree(HKEY hKey, const std::string &subkey, SavedKey &saved)
 {
     char szName[1024];

@@ -16,6 +16,9 @@ bool WaitForFile(const std::string &path, DWORD dwTimeoutMs);
 void EndRecordedProcess(const std::string &recordPath);
 /* Copies a program of build/bin to pszTo, creating its folders. */
 bool CopyProgram(const char *pszProgram, const std::string &to);
+/* MakeTempDir, emptied of whatever an earlier run with the same process id
+ * left there. */
+std::string FreshTempDir(const char *pszTag);
 /* Deletes a folder and everything in it. */
 void RemoveTree(const std::string &path);
 

@@ -88,7 +88,7 @@ static PostPrintSetup SetUpPostPrint(int nJob, const char *pszExt)
 {
     PostPrintSetup s;
     s.nJob = nJob;
-    s.dir = MakeTempDir("postprint");
+    s.dir = FreshTempDir("postprint");
     s.outFolder = s.dir + "\\output";
     s.outFile = s.outFolder + "\\doc" + pszExt;
     s.outbox = s.dir + "\\outbox";

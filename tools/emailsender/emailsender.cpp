@@ -12,6 +12,7 @@
  */
 #include <windows.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
