@@ -12,51 +12,12 @@
  */
 #include <windows.h>
 
+#include "tools/common/standin.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-static unsigned long long CreationTime()
-{
-    FILETIME ftCreate = {}, ftExit = {}, ftKernel = {}, ftUser = {};
-    GetProcessTimes(GetCurrentProcess(), &ftCreate, &ftExit, &ftKernel, &ftUser);
-    return ((unsigned long long)ftCreate.dwHighDateTime << 32) | ftCreate.dwLowDateTime;
-}
-
-static void AppendTrace()
-{
-    char szTrace[MAX_PATH] = "";
-    DWORD cch = GetEnvironmentVariableA("JH_STANDIN_TRACE", szTrace, sizeof(szTrace));
-    if (cch == 0 || cch >= sizeof(szTrace))
-        return;
-    char szTime[32] = "";
-    snprintf(szTime, sizeof(szTime), "%016llX ", CreationTime());
-    std::string line = std::string(szTime) + GetCommandLineA() + "\r\n";
-    HANDLE hFile = CreateFileA(szTrace, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return;
-    DWORD cbWritten = 0;
-    WriteFile(hFile, line.data(), (DWORD)line.size(), &cbWritten, NULL);
-    CloseHandle(hFile);
-}
-
-/* Reads a string value; false when it is missing, empty or not a string. */
-static bool ReadText(HKEY hKey, const char *pszName, std::string &value)
-{
-    DWORD dwType = 0, cb = 0;
-    if (RegQueryValueExA(hKey, pszName, NULL, &dwType, NULL, &cb) != ERROR_SUCCESS || dwType != REG_SZ || cb == 0)
-        return false;
-    std::string data(cb, '\0');
-    if (RegQueryValueExA(hKey, pszName, NULL, NULL, (BYTE *)&data[0], &cb) != ERROR_SUCCESS)
-        return false;
-    data.resize(strnlen(data.c_str(), cb));
-    if (data.empty())
-        return false;
-    value = data;
-    return true;
-}
 
 static bool ReadFileBytes(const std::string &path, std::string &data)
 {
@@ -208,12 +169,12 @@ static int ReadParams(const char *pszKeyPath, MailParams &p)
     HKEY hKey = NULL;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, pszKeyPath, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
         return 2;
-    bool bRequired = ReadText(hKey, "Output Filename", p.attachment) && ReadText(hKey, "Outbox folder", p.outbox) &&
-                     ReadText(hKey, "To", p.to);
-    ReadText(hKey, "From", p.from);
-    ReadText(hKey, "Cc", p.cc);
-    ReadText(hKey, "Body", p.body);
-    if (!ReadText(hKey, "Subject", p.subject))
+    bool bRequired = StandIn_ReadText(hKey, "Output Filename", p.attachment) && StandIn_ReadText(hKey, "Outbox folder", p.outbox) &&
+                     StandIn_ReadText(hKey, "To", p.to);
+    StandIn_ReadText(hKey, "From", p.from);
+    StandIn_ReadText(hKey, "Cc", p.cc);
+    StandIn_ReadText(hKey, "Body", p.body);
+    if (!StandIn_ReadText(hKey, "Subject", p.subject))
         p.subject = BaseName(p.attachment);
     RegCloseKey(hKey);
     return bRequired ? 0 : 3;
@@ -225,7 +186,7 @@ static std::string ComposeMessage(const MailParams &p, const std::string &attach
     snprintf(szBoundary, sizeof(szBoundary), "=_jobhelper_%lu_%lu", (unsigned long)GetCurrentProcessId(),
              (unsigned long)GetTickCount());
     char szMessageId[96] = "";
-    snprintf(szMessageId, sizeof(szMessageId), "<%016llX.%lu@jobhelper.localhost>", CreationTime(),
+    snprintf(szMessageId, sizeof(szMessageId), "<%016llX.%lu@jobhelper.localhost>", StandIn_CreationTime(),
              (unsigned long)GetCurrentProcessId());
     std::string name = BaseName(p.attachment);
     std::string m;
@@ -254,7 +215,7 @@ static std::string ComposeMessage(const MailParams &p, const std::string &attach
 
 int main(int argc, char **argv)
 {
-    AppendTrace();
+    StandIn_AppendTrace();
     if (argc != 2 || !argv[1][0]) {
         fprintf(stderr, "usage: emailsender \"<key path under HKEY_CURRENT_USER>\"\n");
         return 1;

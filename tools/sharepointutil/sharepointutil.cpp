@@ -11,50 +11,11 @@
  */
 #include <windows.h>
 
+#include "tools/common/standin.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-static unsigned long long CreationTime()
-{
-    FILETIME ftCreate = {}, ftExit = {}, ftKernel = {}, ftUser = {};
-    GetProcessTimes(GetCurrentProcess(), &ftCreate, &ftExit, &ftKernel, &ftUser);
-    return ((unsigned long long)ftCreate.dwHighDateTime << 32) | ftCreate.dwLowDateTime;
-}
-
-static void AppendTrace()
-{
-    char szTrace[MAX_PATH] = "";
-    DWORD cch = GetEnvironmentVariableA("JH_STANDIN_TRACE", szTrace, sizeof(szTrace));
-    if (cch == 0 || cch >= sizeof(szTrace))
-        return;
-    char szTime[32] = "";
-    snprintf(szTime, sizeof(szTime), "%016llX ", CreationTime());
-    std::string line = std::string(szTime) + GetCommandLineA() + "\r\n";
-    HANDLE hFile = CreateFileA(szTrace, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return;
-    DWORD cbWritten = 0;
-    WriteFile(hFile, line.data(), (DWORD)line.size(), &cbWritten, NULL);
-    CloseHandle(hFile);
-}
-
-/* Reads a string value; false when it is missing, empty or not a string. */
-static bool ReadText(HKEY hKey, const char *pszName, std::string &value)
-{
-    DWORD dwType = 0, cb = 0;
-    if (RegQueryValueExA(hKey, pszName, NULL, &dwType, NULL, &cb) != ERROR_SUCCESS || dwType != REG_SZ || cb == 0)
-        return false;
-    std::string data(cb, '\0');
-    if (RegQueryValueExA(hKey, pszName, NULL, NULL, (BYTE *)&data[0], &cb) != ERROR_SUCCESS)
-        return false;
-    data.resize(strnlen(data.c_str(), cb));
-    if (data.empty())
-        return false;
-    value = data;
-    return true;
-}
 
 static std::string BaseName(const std::string &path)
 {
@@ -86,7 +47,7 @@ static bool WriteReceipt(const std::string &path, const std::string &text)
 
 int main(int argc, char **argv)
 {
-    AppendTrace();
+    StandIn_AppendTrace();
     if (argc != 2 || !argv[1][0]) {
         fprintf(stderr, "usage: sharepointutil \"<key path under HKEY_CURRENT_USER>\"\n");
         return 1;
@@ -95,8 +56,8 @@ int main(int argc, char **argv)
     if (RegOpenKeyExA(HKEY_CURRENT_USER, argv[1], 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
         return 2;
     std::string source, folder, siteUrl;
-    bool bRequired = ReadText(hKey, "Output Filename", source) && ReadText(hKey, "Site folder", folder);
-    ReadText(hKey, "Site URL", siteUrl);
+    bool bRequired = StandIn_ReadText(hKey, "Output Filename", source) && StandIn_ReadText(hKey, "Site folder", folder);
+    StandIn_ReadText(hKey, "Site URL", siteUrl);
     RegCloseKey(hKey);
     if (!bRequired)
         return 3;

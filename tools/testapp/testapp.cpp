@@ -20,6 +20,8 @@
  */
 #include <windows.h>
 
+#include "tools/common/standin.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,31 +54,6 @@ static TestAppArgs ParseArgs(int argc, char **argv)
     return args;
 }
 
-static unsigned long long CreationTime()
-{
-    FILETIME ftCreate = {}, ftExit = {}, ftKernel = {}, ftUser = {};
-    GetProcessTimes(GetCurrentProcess(), &ftCreate, &ftExit, &ftKernel, &ftUser);
-    return ((unsigned long long)ftCreate.dwHighDateTime << 32) | ftCreate.dwLowDateTime;
-}
-
-static void AppendTrace()
-{
-    char szTrace[MAX_PATH] = "";
-    DWORD cch = GetEnvironmentVariableA("JH_STANDIN_TRACE", szTrace, sizeof(szTrace));
-    if (cch == 0 || cch >= sizeof(szTrace))
-        return;
-    char szTime[32] = "";
-    snprintf(szTime, sizeof(szTime), "%016llX ", CreationTime());
-    std::string line = std::string(szTime) + GetCommandLineA() + "\r\n";
-    HANDLE hFile = CreateFileA(szTrace, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return;
-    DWORD cbWritten = 0;
-    WriteFile(hFile, line.data(), (DWORD)line.size(), &cbWritten, NULL);
-    CloseHandle(hFile);
-}
-
 static const char *EventState(const std::string &name)
 {
     HANDLE hEvent = OpenEventA(SYNCHRONIZE, FALSE, name.c_str());
@@ -100,7 +77,7 @@ static std::string StartupRecord()
     rec += std::string("cwd=") + szDir + "\r\n";
     snprintf(szLine, sizeof(szLine), "startflags=0x%lX\r\nshowwindow=%u\r\npid=%lu\r\ncreated=%016llX\r\n",
              (unsigned long)si.dwFlags, (unsigned)si.wShowWindow, (unsigned long)GetCurrentProcessId(),
-             CreationTime());
+             StandIn_CreationTime());
     rec += szLine;
     return rec;
 }
@@ -148,7 +125,7 @@ static HWND CreateMessageWindow(HINSTANCE hInstance)
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     TestAppArgs args = ParseArgs(__argc, __argv);
-    AppendTrace();
+    StandIn_AppendTrace();
     std::string record = StartupRecord();
     if (!args.watch.empty())
         record += std::string("watch_at_start=") + EventState(args.watch) + "\r\n";
