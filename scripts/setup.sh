@@ -3,7 +3,7 @@
 # (or with sudo available). Safe to run again.
 set -euo pipefail
 PACKAGES=(
-    wine64 g++-mingw-w64-x86-64-posix cmake ninja-build googletest
+    wine wine64 g++-mingw-w64-x86-64-posix cmake ninja-build googletest
     cups cups-client printer-driver-cups-pdf ghostscript poppler-utils
 )
 missing=()
