@@ -89,6 +89,17 @@ static std::vector<BYTE> MakeDevMode(void)
     return devMode;
 }
 
+/* Ends a metafile recording and gives the metafile's bytes. */
+static std::string CloseToBytes(HDC hdc)
+{
+    HENHMETAFILE hEmf = CloseEnhMetaFile(hdc);
+    UINT cb = GetEnhMetaFileBits(hEmf, 0, NULL);
+    std::string bytes(cb, '\0');
+    GetEnhMetaFileBits(hEmf, cb, (BYTE *)&bytes[0]);
+    DeleteEnhMetaFile(hEmf);
+    return bytes;
+}
+
 /* An ordinary text page: a heading, 50 lines of text, a frame and shapes. */
 static std::string MakeTextPage(DWORD dwPage)
 {
@@ -110,12 +121,7 @@ static std::string MakeTextPage(DWORD dwPage)
     Ellipse(hdc, 500, 900, 700, 980);
     SelectObject(hdc, hOld);
     DeleteObject(hFont);
-    HENHMETAFILE hEmf = CloseEnhMetaFile(hdc);
-    UINT cb = GetEnhMetaFileBits(hEmf, 0, NULL);
-    std::string bytes(cb, '\0');
-    GetEnhMetaFileBits(hEmf, cb, (BYTE *)&bytes[0]);
-    DeleteEnhMetaFile(hEmf);
-    return bytes;
+    return CloseToBytes(hdc);
 }
 
 /* A light page like the port monitor simulator's: a frame, a heading, one
@@ -141,12 +147,7 @@ static std::string MakeLightPage(DWORD dwPage)
     Ellipse(hdc, 200, 400, 500, 600);
     MoveToEx(hdc, 60, 900, NULL);
     LineTo(hdc, 700, 700);
-    HENHMETAFILE hEmf = CloseEnhMetaFile(hdc);
-    UINT cb = GetEnhMetaFileBits(hEmf, 0, NULL);
-    std::string bytes(cb, '\0');
-    GetEnhMetaFileBits(hEmf, cb, (BYTE *)&bytes[0]);
-    DeleteEnhMetaFile(hEmf);
-    return bytes;
+    return CloseToBytes(hdc);
 }
 
 static std::string WriteFile(const char *pszName, const std::string &bytes)
