@@ -12,7 +12,7 @@
 #include "forwarding/pageforward.h"
 #include "forwarding/pagereader.h"
 #include "forwarding/printsession.h"
-#include "monitor/jobkeys.h"
+#include "jobprotocol/jobkeys.h"
 #include "monitor/jobloop.h"
 
 #include <psapi.h>
@@ -258,7 +258,7 @@ static void ForwardPages(int nJob, const char *pszDoc, DWORD dwPages, DWORD dwCo
 {
     ForwardTarget stTarget;
     memset(&stTarget, 0, sizeof(stTarget));
-    stTarget.nJobNumber = (DWORD)nJob;
+    stTarget.nJobNumber = nJob;
     if (!DoStartDocument(BENCH_QUEUE, pszDoc, dwCopies, &stTarget)) {
         printf("cannot start a document on %s\n", BENCH_QUEUE);
         return;

@@ -5,8 +5,8 @@
  */
 #include "forwarding/pageforward.h"
 #include "forwarding/pagereader.h"
-#include "monitor/jobkeys.h"
-#include "monitor/redirectlog.h"
+#include "jobprotocol/jobkeys.h"
+#include "jobprotocol/redirectlog.h"
 #include "stamping/stamps.h"
 
 #include <cstring>
@@ -157,7 +157,7 @@ static BOOL LoadPage(const ForwardTarget *pTarget, const char *pszPrinterName, D
     char szFileName[TEXT_BUFFER_SIZE];
     DWORD cbFileSize = 0;
     memset(szFileName, 0, sizeof(szFileName));
-    int nReady = RedirectPrinting_ReadRegistryKey(pszPrinterName, (int)pTarget->nJobNumber, dwPage, szFileName,
+    int nReady = RedirectPrinting_ReadRegistryKey(pszPrinterName, pTarget->nJobNumber, dwPage, szFileName,
                                                   sizeof(szFileName), &cbFileSize, &pPage->pDevMode,
                                                   &pPage->cbDevMode);
     if (nReady == RET_PAGE_ABORT)
@@ -171,7 +171,7 @@ static BOOL LoadPage(const ForwardTarget *pTarget, const char *pszPrinterName, D
 }
 
 /* Watermark under the page, the page itself over the printable area. */
-static void DrawPageBody(const CopyTarget *pCopy, const PageData *pPage, DWORD dwPage, DWORD nJobNumber)
+static void DrawPageBody(const CopyTarget *pCopy, const PageData *pPage, DWORD dwPage, int nJobNumber)
 {
     int nStamp = AddWatermark(pCopy->hdc, pPage->pDevMode, pPage->cbDevMode, dwPage, pCopy->ptPhysPageInPixels,
                               nJobNumber);
@@ -186,7 +186,7 @@ static void DrawPageBody(const CopyTarget *pCopy, const PageData *pPage, DWORD d
 
 /* Annotation text and Bates number over the page. */
 static void DrawPageStamps(const CopyTarget *pCopy, const PageData *pPage, DWORD dwPage, const char *pszDocName,
-                           const char *pszPrinterName, DWORD nJobNumber)
+                           const char *pszPrinterName, int nJobNumber)
 {
     int nStamp = AddAnnotation(pCopy->hdc, pPage->pDevMode, pPage->cbDevMode,
                                pszDocName ? pszDocName : DEFAULT_DOCUMENT_NAME, dwPage, pCopy->ptPhysPageInPixels,
@@ -196,7 +196,7 @@ static void DrawPageStamps(const CopyTarget *pCopy, const PageData *pPage, DWORD
     else if (nStamp == 1)
         LogMessage("Annotations added successfully (copy: %d).", pCopy->dwCopy);
     int nBatesStart = 0, nBatesCurrent = 0;
-    RedirectPrinting_ReadBatesNumbers(pszPrinterName, (int)nJobNumber, &nBatesCurrent, &nBatesStart);
+    RedirectPrinting_ReadBatesNumbers(pszPrinterName, nJobNumber, &nBatesCurrent, &nBatesStart);
     nStamp = AddBatesNumber(pCopy->hdc, pszPrinterName, pPage->pDevMode, pPage->cbDevMode, dwPage, nBatesCurrent,
                             nBatesStart, pCopy->ptPhysPageInPixels, pCopy->ptPhysDPI);
     if (nStamp == 0)

@@ -3,7 +3,7 @@
  * with one device context and one started document per copy.
  */
 #include "forwarding/printsession.h"
-#include "monitor/redirectlog.h"
+#include "jobprotocol/redirectlog.h"
 
 #include <cstring>
 

@@ -11,7 +11,7 @@
 #define DEFAULT_DOCUMENT_NAME "Quennor Forwarded Document"
 
 typedef struct ForwardTarget {
-    DWORD  nJobNumber;  /* job whose page keys this target reads */
+    int    nJobNumber;  /* job whose page keys this target reads */
     HANDLE hPrinter;    /* open from DoStartDocument until DoEndDocument */
     HDC   *phCopyDCs;   /* one entry per copy; released by the job monitor */
     DWORD  bActive;     /* 1 while documents are started on every copy */

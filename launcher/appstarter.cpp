@@ -4,7 +4,7 @@
  */
 #include "launcher/appstarter.h"
 
-#include "monitor/jobkeys.h"
+#include "jobprotocol/jobkeys.h"
 
 #include <cstring>
 

@@ -3,7 +3,8 @@
  */
 #include "launcher/postprint.h"
 
-#include "monitor/jobkeys.h"
+#include "jobprotocol/jobkeys.h"
+#include "settings/regtext.h"
 
 #include <shellapi.h>
 
@@ -29,24 +30,14 @@ BOOL PostPrint_FormatKeyArgument(int nJobNumber, const char *pszPrinterName, BOO
     return TRUE;
 }
 
-/* Reads a string value of an open key into a buffer of REG_TEXT_SIZE bytes,
- * always terminated; TRUE when it was read. */
-static BOOL QueryText(HKEY hKey, const char *pszName, char *pszText)
-{
-    DWORD cb = REG_TEXT_SIZE;
-    if (RegQueryValueExA(hKey, pszName, NULL, NULL, (BYTE *)pszText, &cb) != ERROR_SUCCESS)
-        return FALSE;
-    pszText[cb < REG_TEXT_SIZE ? cb : REG_TEXT_SIZE - 1] = '\0';
-    return TRUE;
-}
-
-/* Reads a string value of a key under hRoot; TRUE when it was read. */
-static BOOL ReadKeyText(HKEY hRoot, const char *pszPath, const char *pszName, char *pszText)
+/* Reads a string value of a key under hRoot into cchText characters; TRUE
+ * when it was read whole. */
+static BOOL ReadKeyText(HKEY hRoot, const char *pszPath, const char *pszName, char *pszText, DWORD cchText)
 {
     HKEY hKey = NULL;
     if (RegOpenKeyExA(hRoot, pszPath, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
         return FALSE;
-    BOOL bRead = QueryText(hKey, pszName, pszText);
+    BOOL bRead = RegReadTextA(hKey, pszName, pszText, cchText, NULL) == ERROR_SUCCESS;
     RegCloseKey(hKey);
     return bRead;
 }
@@ -54,13 +45,13 @@ static BOOL ReadKeyText(HKEY hRoot, const char *pszPath, const char *pszName, ch
 BOOL IsOutlook64Bit(void)
 {
     char szClient[REG_TEXT_SIZE] = "";
-    if (!ReadKeyText(HKEY_CURRENT_USER, MAIL_CLIENT_KEY, NULL, szClient) &&
-        !ReadKeyText(HKEY_LOCAL_MACHINE, MAIL_CLIENT_KEY, NULL, szClient))
+    if (!ReadKeyText(HKEY_CURRENT_USER, MAIL_CLIENT_KEY, NULL, szClient, sizeof(szClient)) &&
+        !ReadKeyText(HKEY_LOCAL_MACHINE, MAIL_CLIENT_KEY, NULL, szClient, sizeof(szClient)))
         return FALSE;
     if (strcmp(szClient, "Microsoft Outlook") != 0)
         return FALSE;
     char szBitness[REG_TEXT_SIZE] = "";
-    if (!ReadKeyText(HKEY_LOCAL_MACHINE, OUTLOOK_14_KEY, "Bitness", szBitness))
+    if (!ReadKeyText(HKEY_LOCAL_MACHINE, OUTLOOK_14_KEY, "Bitness", szBitness, sizeof(szBitness)))
         return FALSE;
     return strcmp(szBitness, "x64") == 0;
 }

@@ -3,8 +3,8 @@
  * job status, forwarding, sleep and exit test), one page at most per cycle.
  */
 #include "monitor/jobloop.h"
-#include "monitor/jobkeys.h"
-#include "monitor/redirectlog.h"
+#include "jobprotocol/jobkeys.h"
+#include "jobprotocol/redirectlog.h"
 #include "launcher/appstarter.h"
 #include "launcher/postprint.h"
 #include "forwarding/printsession.h"
@@ -217,7 +217,7 @@ static int StartForwarding(JobState *pJob)
     for (DWORD i = 0; i < dwCount; i++) {
         ReadRedirectPrinterName(pJob, i, szPrinter);
         LogMessage("\t%s", szPrinter);
-        pJob->pTargets[i].nJobNumber = (DWORD)pJob->nJobNumber;
+        pJob->pTargets[i].nJobNumber = pJob->nJobNumber;
         if (DoStartDocument(szPrinter, pJob->szDocumentName, pJob->dwCopies, &pJob->pTargets[i]))
             pJob->pTargets[i].bActive = 1;
     }

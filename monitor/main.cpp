@@ -3,7 +3,7 @@
  * command line "job,printer" (for example 17,Office Printer).
  */
 #include "monitor/jobloop.h"
-#include "monitor/jobkeys.h"
+#include "jobprotocol/jobkeys.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd)
 {

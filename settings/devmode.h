@@ -29,9 +29,11 @@
 #include <windows.h>
 #include <stddef.h>
 
-#if defined(DRVSETTINGS_BUILD_DLL)
-#define DRVSETTINGS_API __declspec(dllexport)
-#elif defined(DRVSETTINGS_USE_DLL)
+/* The library's sources compile once, undecorated, for the static library
+ * and the DLL; the DLL exports every DRVSETTINGS_API function through an
+ * export list made from these declarations at configure time. Users of the
+ * DLL (drvsettings.h) import them. */
+#if defined(DRVSETTINGS_USE_DLL)
 #define DRVSETTINGS_API __declspec(dllimport)
 #else
 #define DRVSETTINGS_API

@@ -152,7 +152,7 @@ static WCHAR *ReadTextAlloc(const DriverDevMode *pDevMode, const WCHAR *pszPatte
     WCHAR *pszText = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cbStored + 2 * sizeof(WCHAR));
     if (!pszText)
         return NULL;
-    DWORD cbRead = cbStored;
+    DWORD cbRead = cbStored + 2 * sizeof(WCHAR);
     if (!bEmpty && !SettingsReadString(pDevMode, SETTINGS_ROOT_PATH, pszPattern, pszName, pszText, &cbRead)) {
         HeapFree(GetProcessHeap(), 0, pszText);
         return NULL;
@@ -199,7 +199,7 @@ static int GetDecimal(const DriverDevMode *pDevMode, const WCHAR *pszPattern, co
         return 0;
     *pnValue = nDefault;
     WCHAR szText[DECIMAL_READ_CCH + 1] = {0};
-    DWORD cbSize = DECIMAL_READ_CCH * sizeof(WCHAR);
+    DWORD cbSize = sizeof(szText);
     if (SettingsReadString(pDevMode, SETTINGS_ROOT_PATH, pszPattern, pszName, szText, &cbSize))
         *pnValue = (int)wcstol(szText, NULL, 10);
     return 1;
@@ -218,7 +218,7 @@ static int SetDecimal(const DriverDevMode *pDevMode, const WCHAR *pszPattern, co
 static int GetYesNo(const DriverDevMode *pDevMode, const WCHAR *pszPattern, const WCHAR *pszName)
 {
     WCHAR szText[YESNO_READ_CCH + 1] = {0};
-    DWORD cbSize = YESNO_READ_CCH * sizeof(WCHAR);
+    DWORD cbSize = sizeof(szText);
     if (!SettingsReadString(pDevMode, SETTINGS_ROOT_PATH, pszPattern, pszName, szText, &cbSize))
         return 0;
     return lstrcmpiW(szText, L"yes") == 0 ? 1 : 0;
@@ -523,7 +523,7 @@ TEXT_VALUE(SharePointUtility, FAM_POSTPRINT, L"SharePoint utility", NO_LIMIT)
 int GetEmailSenderClient(const DriverDevMode *pDevMode)
 {
     WCHAR szText[DECIMAL_READ_CCH + 1] = {0};
-    DWORD cbSize = DECIMAL_READ_CCH * sizeof(WCHAR);
+    DWORD cbSize = sizeof(szText);
     if (!SettingsReadString(pDevMode, SETTINGS_ROOT_PATH, FAM_EMAIL, L"Sender Client", szText, &cbSize))
         return 0;
     return wcscmp(szText, L"1") == 0 ? 1 : 0;

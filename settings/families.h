@@ -1,6 +1,6 @@
 /*
  * Settings families: the driver's per-printer settings kept in fixed keys
- * under HKCU\SOFTWARE\Quennor Software LLC\<printer registry name>.
+ * under HKCU\<root key>\<printer registry name> (the root key: rootkey.h).
  *
  * Every getter and setter takes the block first; it only serves to find the
  * printer's registry name (GetSettingsPrinterName). Setters create missing

@@ -310,7 +310,7 @@ static void ReadBatesValue(const IniTarget *pTarget, int nFormat, const WCHAR *p
     WCHAR *pszStored = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cbStored + sizeof(WCHAR));
     if (!pszStored)
         return;
-    DWORD cbRead = cbStored;
+    DWORD cbRead = cbStored + sizeof(WCHAR);
     if (SettingsReadString(pTarget->pDevMode, SETTINGS_ROOT_PATH, szPattern, pszName, pszStored, &cbRead)) {
         size_t cchTaken = cbBuffer / sizeof(WCHAR) - 1;
         if (cbRead / sizeof(WCHAR) < cchTaken)

@@ -1,6 +1,7 @@
 /* Driver settings in the registry: printer name, value routines, profiles. */
 #include "settings/profile.h"
 #include "settings/regpath.h"
+#include "settings/regtext.h"
 
 #include <cwchar>
 #include <cstring>
@@ -134,9 +135,7 @@ void GetSettingsPrinterName(const DriverDevMode *pDevMode, WCHAR *pszBuffer, DWO
     swprintf(szIdPath, 64, L"%ls\\%lu", SETTINGS_PRINTER_IDS_PATH, (unsigned long)DevMode_GetPrinterId(pDevMode));
     HKEY hKey = NULL;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, szIdPath, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
-        /* One character short of the buffer, so the zeroed tail terminates. */
-        DWORD cbData = (cchBuffer - 1) * sizeof(WCHAR);
-        LONG lResult = RegQueryValueExW(hKey, L"Printer name", NULL, NULL, (BYTE *)pszBuffer, &cbData);
+        LONG lResult = RegReadTextW(hKey, L"Printer name", pszBuffer, cchBuffer, NULL);
         RegCloseKey(hKey);
         if (lResult == ERROR_SUCCESS)
             return;
@@ -167,6 +166,26 @@ int SettingsWriteDword(const DriverDevMode *pDevMode, const WCHAR *pszRoot, cons
     return RegPathWriteValue(pDevMode, pszRoot, pszPattern, pszName, REG_DWORD, &dwValue, sizeof(dwValue));
 }
 
+/* Reads a value of cchStored characters through a private buffer with room
+ * for a terminator and hands the caller at most *pcbSize bytes of its data:
+ * the terminator as well when it fits. *pcbSize receives the stored size. */
+static int CopyStoredText(HKEY hKey, const WCHAR *pszName, void *pBuffer, DWORD *pcbSize, DWORD cchStored)
+{
+    WCHAR *pszText = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, ((SIZE_T)cchStored + 1) * sizeof(WCHAR));
+    if (!pszText)
+        return 0;
+    int nResult = 0;
+    DWORD cchRead = 0;
+    if (RegReadTextW(hKey, pszName, pszText, cchStored + 1, &cchRead) == ERROR_SUCCESS) {
+        DWORD cbCopy = cchRead * sizeof(WCHAR);
+        memcpy(pBuffer, pszText, cbCopy < *pcbSize ? cbCopy : *pcbSize);
+        *pcbSize = cchStored * sizeof(WCHAR);
+        nResult = 1;
+    }
+    HeapFree(GetProcessHeap(), 0, pszText);
+    return nResult;
+}
+
 int SettingsReadString(const DriverDevMode *pDevMode, const WCHAR *pszRoot, const WCHAR *pszPattern,
                        const WCHAR *pszName, void *pBuffer, DWORD *pcbSize)
 {
@@ -176,16 +195,16 @@ int SettingsReadString(const DriverDevMode *pDevMode, const WCHAR *pszRoot, cons
     if (!RegPathOpen(pDevMode, pszRoot, pszPattern, pszName, &hKey))
         return 0;
     int nResult = 0;
-    DWORD cbStored = 0;
-    if (RegQueryValueExW(hKey, pszName, NULL, NULL, NULL, &cbStored) == ERROR_SUCCESS) {
+    DWORD cchStored = 0;
+    if (RegReadTextW(hKey, pszName, NULL, 0, &cchStored) == ERROR_MORE_DATA) {
+        DWORD cbStored = cchStored * sizeof(WCHAR);
         if (*pcbSize < cbStored || (*pcbSize != 0 && !pBuffer)) {
             *pcbSize = cbStored;
+        } else if (cbStored == 0) {
+            *pcbSize = 0;
+            nResult = 1;
         } else {
-            DWORD cbData = *pcbSize;
-            if (RegQueryValueExW(hKey, pszName, NULL, NULL, (BYTE *)pBuffer, &cbData) == ERROR_SUCCESS) {
-                *pcbSize = cbData;
-                nResult = 1;
-            }
+            nResult = CopyStoredText(hKey, pszName, pBuffer, pcbSize, cchStored);
         }
     }
     RegCloseKey(hKey);

@@ -3,7 +3,7 @@
  * generic value routines that every settings family uses, and the
  * "Save As Option Settings" profiles addressed by setting id.
  *
- * All keys lie under HKEY_CURRENT_USER\SOFTWARE\Quennor Software LLC. The
+ * All keys lie under the company root key of HKEY_CURRENT_USER. The
  * block is used to find the printer's registry name (PrinterId, with
  * dmDeviceName as fallback) and, for the numbered-profile readers and the
  * deletions, the protected-mode path (ProfileOptions bit 0, UserSid).
@@ -14,6 +14,7 @@
 
 #include <windows.h>
 #include "devmode.h"
+#include "rootkey.h"
 
 /* winbase.h maps WriteProfileString to the win.ini writer; this library
  * uses the name for its own profile writer. */
@@ -25,8 +26,8 @@
 extern "C" {
 #endif
 
-#define SETTINGS_ROOT_PATH        L"SOFTWARE\\Quennor Software LLC"
-#define SETTINGS_PRINTER_IDS_PATH L"SOFTWARE\\Quennor Software LLC\\PrinterIDs"
+#define SETTINGS_ROOT_PATH        JH_ROOT_KEY_W
+#define SETTINGS_PRINTER_IDS_PATH JH_ROOT_KEY_W L"\\PrinterIDs"
 #define SETTINGS_PROTECTED_PREFIX \
     L"Software\\Microsoft\\Internet Explorer\\InternetRegistry\\REGISTRY\\USER"
 #define SETTINGS_PROFILES_KEY     L"Save As Option Settings"
@@ -167,8 +168,9 @@ DRVSETTINGS_API int SettingsWriteDword(const DriverDevMode *pDevMode, const WCHA
                        const WCHAR *pszName, DWORD dwValue);
 /* Reads a value's data into pBuffer. *pcbSize is the buffer size in bytes on
  * entry; when it is smaller than the stored size, or non-zero with no
- * buffer, it receives the stored size and the call fails. On success it
- * receives the bytes read. No terminator is added: callers zero the buffer
+ * buffer, it receives the stored size and the call fails (the buffer is
+ * untouched). On success it receives the stored size; a terminator follows
+ * the data only when the buffer has room for it, so callers zero the buffer
  * and pass at most its size minus one character to be sure of one. */
 DRVSETTINGS_API int SettingsReadString(const DriverDevMode *pDevMode, const WCHAR *pszRoot, const WCHAR *pszPattern,
                        const WCHAR *pszName, void *pBuffer, DWORD *pcbSize);

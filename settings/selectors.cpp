@@ -66,7 +66,7 @@ static int ProfileText(const DriverDevMode *pDevMode, int nProfile, int nId, int
     WCHAR *pszText = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cbStored + 2 * sizeof(WCHAR));
     if (!pszText)
         return -1;
-    DWORD cbRead = cbStored;
+    DWORD cbRead = cbStored + 2 * sizeof(WCHAR);
     bRead = (nIndex == NO_INDEX) ? ReadProfileString(pDevMode, nId, nProfile, pszText, &cbRead)
                                  : ReadProfileStringAt(pDevMode, nId, nProfile, pszText, &cbRead, nIndex);
     int nResult = bRead ? RegDeliverText(pszText, pszBuffer, pcbSize) : -1;
@@ -106,8 +106,7 @@ static const WCHAR *SelectBuffer(const DriverDevMode *pDevMode, int nProfile, in
 {
     memset(pszOwn, 0, SELECT_BUFFER_CCH * sizeof(WCHAR));
     if (UseProfile(pDevMode)) {
-        /* One character short, so the zeroed tail terminates. */
-        DWORD cbSize = (SELECT_BUFFER_CCH - 1) * sizeof(WCHAR);
+        DWORD cbSize = SELECT_BUFFER_CCH * sizeof(WCHAR);
         if (ReadProfileString(pDevMode, nId, nProfile, pszOwn, &cbSize))
             return pszOwn;
         memset(pszOwn, 0, SELECT_BUFFER_CCH * sizeof(WCHAR));

@@ -2,14 +2,16 @@
 #include "stamping/stamps.h"
 #include "stamping/stamptext.h"
 #include "settings/devmode.h"
+#include "settings/regtext.h"
+#include "settings/rootkey.h"
 
 #include <math.h>
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 
-#define BATES_ROOT_KEY        L"SOFTWARE\\Quennor Software LLC"
-#define BATES_VALUE_BYTES     520   /* largest value read: 260 UTF-16 units */
+#define BATES_ROOT_KEY        JH_ROOT_KEY_W
+#define BATES_VALUE_CCH       261   /* largest value read: 520 bytes and a terminator */
 #define BATES_DEFAULT_TEXT    L"ERROR"
 #define BATES_DEFAULT_NUMBER  L"Error"
 
@@ -34,18 +36,14 @@ int ReadRegistryString(const WCHAR *pszSubKey, WCHAR *pszDest, size_t cchDest,
         StampTextCopy(pszDest, cchDest, pszFallback);
         return 0;
     }
-    /* One unit more than is read, so the text is terminated even when the
-     * stored value is not. */
-    WCHAR szValue[BATES_VALUE_BYTES / sizeof(WCHAR) + 1] = L"";
-    DWORD cbValue = BATES_VALUE_BYTES;
-    LONG lResult = RegQueryValueExW(hKey, pszValueName, NULL, NULL, (BYTE *)szValue, &cbValue);
+    /* Values are read through at most BATES_VALUE_CCH characters. */
+    DWORD cchRead = cchDest < BATES_VALUE_CCH ? (DWORD)cchDest : BATES_VALUE_CCH;
+    LONG lResult = RegReadTextW(hKey, pszValueName, pszDest, cchRead, NULL);
     RegCloseKey(hKey);
-    if (lResult != ERROR_SUCCESS || cbValue > 2 * cchDest
-        || wcslen(szValue) >= cchDest) {
+    if (lResult != ERROR_SUCCESS) {
         StampTextCopy(pszDest, cchDest, pszFallback);
         return 0;
     }
-    StampTextCopy(pszDest, cchDest, szValue);
     return 1;
 }
 

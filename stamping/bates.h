@@ -2,7 +2,7 @@
  * Bates numbering: a running page number, optionally behind a prefix, drawn
  * on top of every forwarded page. Its look comes from a numbered Bates
  * format of the job's printer under
- * HKCU\SOFTWARE\Quennor Software LLC\<printer>\BatesNumbering\<n>.
+ * HKCU\<root key>\<printer>\BatesNumbering\<n>.
  * AddBatesNumber itself is declared in stamping/stamps.h.
  */
 #ifndef JH_STAMPING_BATES_H
@@ -39,11 +39,12 @@ struct BatesFormat {
     int bResetBatesNumber;       /* loaded, not used */
 };
 
-/* Reads the value pszValueName of HKCU\SOFTWARE\Quennor Software LLC\<pszSubKey>,
+/* Reads the value pszValueName of HKCU\<root key>\<pszSubKey>,
  * whatever its registry type, as text into pszDest (cchDest characters with
- * the terminator) and gives 1. When the key or value is missing, the stored
- * value is longer than 520 bytes or its text does not fit cchDest, copies
- * pszDefault there instead (cut to cchDest - 1 characters) and gives 0. */
+ * the terminator) and gives 1. When the key or value is missing, or the
+ * stored data does not fit cchDest characters (at most 260) with a
+ * terminator, copies pszDefault there instead (cut to cchDest - 1
+ * characters) and gives 0. */
 int ReadRegistryString(const WCHAR *pszSubKey, WCHAR *pszDest, size_t cchDest,
                        const WCHAR *pszDefault, const WCHAR *pszValueName);
 

@@ -11,7 +11,7 @@
 #include <windows.h>
 
 int AddWatermark(HDC hdc, const void *pDevMode, DWORD cbDevMode, DWORD dwPage,
-                 ULONGLONG ptPhysPageInPixels, DWORD nJobNumber);
+                 ULONGLONG ptPhysPageInPixels, int nJobNumber);
 
 int AddAnnotation(HDC hdc, const void *pDevMode, DWORD cbDevMode, const char *pszDocumentName,
                   DWORD dwPage, ULONGLONG ptPhysPageInPixels, ULONGLONG ptPhysDPI);

@@ -262,13 +262,13 @@ int StampPicture(HDC hdc, const DriverDevMode *pDevMode, const WatermarkChoice &
 } // namespace
 
 int AddWatermark(HDC hdc, const void *pDevMode, DWORD cbDevMode, DWORD dwPage, ULONGLONG ptPhysPageInPixels,
-                 DWORD nJobNumber)
+                 int nJobNumber)
 {
     if (hdc == NULL || pDevMode == NULL || cbDevMode != DRIVER_DEVMODE_SIZE)
         return 0;
     DriverDevMode stWork;
     CopyMemory(&stWork, pDevMode, sizeof(stWork));
-    int nProfile = static_cast<int>(nJobNumber);
+    int nProfile = nJobNumber;
     if (!SelectPrintWatermark(&stWork, nProfile))
         return 2;
     int bPortrait = DevMode_GetOrientation(&stWork) != DMORIENT_LANDSCAPE;

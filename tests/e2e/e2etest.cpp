@@ -1,6 +1,6 @@
 #include "e2etest.h"
 #include "testutil.h"
-#include "monitor/jobkeys.h"
+#include "jobprotocol/jobkeys.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

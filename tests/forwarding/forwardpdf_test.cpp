@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include "forwarding/printsession.h"
 #include "forwarding/pageforward.h"
-#include "monitor/redirectlog.h"
+#include "jobprotocol/redirectlog.h"
 #include "settings/devmode.h"
 #include "fwdtestutil.h"
 #include "testutil.h"
@@ -26,7 +26,7 @@ static Lines ForwardJob(const std::vector<const char *> &printers, const std::st
     std::vector<ForwardTarget> targets(printers.size());
     OpenTestLog();
     for (size_t i = 0; i < printers.size(); i++) {
-        targets[i].nJobNumber = (DWORD)nJob;
+        targets[i].nJobNumber = nJob;
         targets[i].bActive = DoStartDocument(printers[i], docName.c_str(), dwCopies, &targets[i]);
     }
     for (DWORD dwPage = 1; dwPage <= dwPages; dwPage++) {

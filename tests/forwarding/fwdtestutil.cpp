@@ -1,7 +1,7 @@
 #include "fwdtestutil.h"
 #include "testutil.h"
-#include "monitor/jobkeys.h"
-#include "monitor/redirectlog.h"
+#include "jobprotocol/jobkeys.h"
+#include "jobprotocol/redirectlog.h"
 
 #include <winspool.h>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "launcher/postprint.h"
 
 #include "launcherutil.h"
-#include "monitor/jobkeys.h"
+#include "jobprotocol/jobkeys.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "monitor/jobloop.h"
-#include "monitor/jobkeys.h"
-#include "monitor/redirectlog.h"
-#include "monitortest.h"
+#include "jobprotocol/jobkeys.h"
+#include "jobprotocol/redirectlog.h"
+#include "jobtestkeys.h"
 #include "testutil.h"
 
 #include <climits>

@@ -31,7 +31,7 @@ typedef struct JobDesc {
     DWORD dwCopies;
     BOOL  bHasCopies;
     BOOL  bNoRedirect;
-    char  szRedirectPath[260];                 /* below SOFTWARE\Quennor Software LLC */
+    char  szRedirectPath[260];                 /* below the root key */
     char  aszRedirectPrinters[JOBSIM_MAX_PRINTERS][260];
     DWORD dwRedirectPrinters;
     char  szLogFile[260];

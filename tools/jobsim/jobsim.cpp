@@ -9,7 +9,7 @@
  * Exit code: jobhelper's exit code, or 1 when it could not be started or
  * did not end in time.
  */
-#include "monitor/jobkeys.h"
+#include "jobprotocol/jobkeys.h"
 #include "tools/jobsim/jobdesc.h"
 #include "tools/jobsim/spoolpage.h"
 #include "tools/jobsim/jobdevmode.h"

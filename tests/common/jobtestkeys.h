@@ -1,9 +1,9 @@
-/* Shared set-up of the job monitor tests: the keys of one test job. */
-#ifndef JH_TESTS_MONITORTEST_H
-#define JH_TESTS_MONITORTEST_H
+/* Keys of one test job, shared by the job protocol and job monitor tests. */
+#ifndef JH_TESTS_JOBTESTKEYS_H
+#define JH_TESTS_JOBTESTKEYS_H
 
 #include <string>
-#include "monitor/jobkeys.h"
+#include "jobprotocol/jobkeys.h"
 
 #define TEST_PRINTER "Test Printer"
 #define TEST_ROOT    JH_ROOT_KEY TEST_PRINTER

@@ -1,8 +1,9 @@
 /*
  * Job key protocol: readers and deletions of the per-job keys that the port
- * monitor writes under HKEY_CURRENT_USER\SOFTWARE\Quennor Software LLC.
+ * monitor writes under the root key of HKEY_CURRENT_USER.
  */
-#include "monitor/jobkeys.h"
+#include "jobprotocol/jobkeys.h"
+#include "settings/regtext.h"
 
 #include <cstdio>
 #include <cstring>
@@ -80,19 +81,18 @@ static BOOL QueryDword(HKEY hKey, const char *pszName, DWORD *pdw)
     return QueryValue(hKey, pszName, pdw, &cb);
 }
 
-/* Reads a string value into a buffer of *pcb bytes (out: bytes read) and
- * makes sure it is terminated inside the buffer; a string that leaves no room
- * for its terminator counts as not read (the buffer may have been written). */
+/* Reads a string value into a buffer of *pcb bytes, terminated; out, the
+ * bytes the value needs with its terminator. A value that cannot be read or
+ * does not fit leaves the buffer as it was. */
 static BOOL QueryString(HKEY hKey, const char *pszName, char *pszData, DWORD *pcb)
 {
-    DWORD cbBuffer = *pcb;
-    if (cbBuffer == 0 || !QueryValue(hKey, pszName, pszData, pcb))
+    char szText[COMMAND_LINE_SIZE];
+    DWORD cchText = *pcb < sizeof(szText) ? *pcb : (DWORD)sizeof(szText);
+    DWORD cchNeeded = 0;
+    if (RegReadTextA(hKey, pszName, szText, cchText, &cchNeeded) != ERROR_SUCCESS)
         return FALSE;
-    if (*pcb > 0 && pszData[*pcb - 1] == '\0')
-        return TRUE;
-    if (*pcb >= cbBuffer)
-        return FALSE;
-    pszData[*pcb] = '\0';
+    memcpy(pszData, szText, strlen(szText) + 1);
+    *pcb = cchNeeded;
     return TRUE;
 }
 

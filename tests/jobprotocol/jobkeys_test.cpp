@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "monitor/jobkeys.h"
-#include "monitortest.h"
+#include "jobprotocol/jobkeys.h"
+#include "jobtestkeys.h"
 #include "testutil.h"
 
 #include <cstring>

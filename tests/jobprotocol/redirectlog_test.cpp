@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "monitor/redirectlog.h"
-#include "monitortest.h"
+#include "jobprotocol/redirectlog.h"
+#include "jobtestkeys.h"
 #include "testutil.h"
 
 #include <cstring>

@@ -2,39 +2,37 @@
  * Redirect printing log: an appended ANSI text file, held open without
  * sharing from the start to the finish of forwarding.
  */
-#include "monitor/redirectlog.h"
-#include "monitor/jobkeys.h"
+#include "jobprotocol/redirectlog.h"
+#include "jobprotocol/jobkeys.h"
+#include "settings/regtext.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+#define LOG_SWITCH_SIZE 32 /* "Enable Redirect Printing Log" */
 
 static HANDLE g_hLogFile = INVALID_HANDLE_VALUE;
 
 /* Reads the log switch and file name from the redirect settings key.
  * Gives 1 with *pbEnabled set and pszFileName filled, or the result that
  * OpenLogFile gives when the settings stop it (1 for off, 0 for missing). */
-static int ReadLogSettings(const char *pszRegistryPath, BOOL *pbEnabled, char *pszFileName, DWORD cbFileName)
+static int ReadLogSettings(const char *pszRegistryPath, BOOL *pbEnabled, char *pszFileName, DWORD cchFileName)
 {
     HKEY hKey = NULL;
-    char szEnable[32];
-    DWORD cb = sizeof(szEnable);
+    /* The switch is read as 32 bytes of text, and a terminator after them. */
+    char szEnable[LOG_SWITCH_SIZE + 1];
     *pbEnabled = FALSE;
     if (!pszRegistryPath ||
         RegOpenKeyExA(HKEY_CURRENT_USER, pszRegistryPath, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
         return 0;
     int nResult = 1;
-    memset(szEnable, 0, sizeof(szEnable));
-    if (RegQueryValueExA(hKey, "Enable Redirect Printing Log", NULL, NULL, (BYTE *)szEnable, &cb) == ERROR_SUCCESS) {
-        szEnable[sizeof(szEnable) - 1] = '\0';
-        if (lstrcmpiA(szEnable, "no") != 0) {
-            cb = cbFileName - 1;
-            if (RegQueryValueExA(hKey, "Redirect Printing Log File", NULL, NULL, (BYTE *)pszFileName, &cb) ==
-                ERROR_SUCCESS)
-                *pbEnabled = TRUE;
-            else
-                nResult = 0;
-        }
+    if (RegReadTextA(hKey, "Enable Redirect Printing Log", szEnable, sizeof(szEnable), NULL) == ERROR_SUCCESS &&
+        lstrcmpiA(szEnable, "no") != 0) {
+        if (RegReadTextA(hKey, "Redirect Printing Log File", pszFileName, cchFileName, NULL) == ERROR_SUCCESS)
+            *pbEnabled = TRUE;
+        else
+            nResult = 0;
     }
     RegCloseKey(hKey);
     return nResult;

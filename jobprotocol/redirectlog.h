@@ -2,8 +2,8 @@
  * Redirect printing log: one process-wide, optional text file of timestamped
  * lines. Path and switch come from the redirect settings key.
  */
-#ifndef JH_MONITOR_REDIRECTLOG_H
-#define JH_MONITOR_REDIRECTLOG_H
+#ifndef JH_JOBPROTOCOL_REDIRECTLOG_H
+#define JH_JOBPROTOCOL_REDIRECTLOG_H
 
 #include <windows.h>
 

@@ -3,12 +3,14 @@
  * print job to this program. All keys lie under HKEY_CURRENT_USER; paths and
  * value names are ANSI. The program only reads values and deletes keys.
  */
-#ifndef JH_MONITOR_JOBKEYS_H
-#define JH_MONITOR_JOBKEYS_H
+#ifndef JH_JOBPROTOCOL_JOBKEYS_H
+#define JH_JOBPROTOCOL_JOBKEYS_H
 
 #include <windows.h>
+#include "settings/rootkey.h"
 
-#define JH_ROOT_KEY "SOFTWARE\\Quennor Software LLC\\"
+/* The root key with its separator: every job key path starts with it. */
+#define JH_ROOT_KEY JH_ROOT_KEY_A "\\"
 
 #define KEY_PATH_SIZE       272  /* composed key paths */
 #define TEXT_BUFFER_SIZE    260  /* paths and most texts */
