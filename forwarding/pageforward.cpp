@@ -110,7 +110,8 @@ DWORD ChangePhysicalPrinterSettings(HDC hdc, const WCHAR *pwszRedirectPrinter, H
 static void LogRefusedPage(DWORD dwPage, const char *pszPrinter, int nCheck, DWORD cbRead,
                            const BYTE *pBuffer)
 {
-    PageLayout stLayout = { 0, 0, 0 };
+    PageLayout stLayout;
+    memset(&stLayout, 0, sizeof(stLayout));
     CheckPageBytes(pBuffer, cbRead, &stLayout);
     switch (nCheck) {
     case PAGE_SHORT_HEADER:

@@ -1,7 +1,8 @@
 /*
  * EMF spool page reader. The platform's metafile player trusts the record
  * sizes (a record of size 0 makes it loop forever, a record past the end makes
- * it read outside the page), so the chain is walked here before anything is
+ * it read outside the page) and what every record says about its own data,
+ * so the chain is walked and each record checked here before anything is
  * built from the bytes.
  */
 #include "forwarding/pagereader.h"
@@ -35,7 +36,8 @@ BOOL CheckRecordChain(const BYTE *pMetaFile, DWORD cbMetaFile, DWORD *pdwBadOffs
 
 int CheckPageBytes(const BYTE *pBuffer, DWORD cbBuffer, PageLayout *pLayout)
 {
-    PageLayout stLayout = { 0, 0, 0 };
+    PageLayout stLayout;
+    memset(&stLayout, 0, sizeof(stLayout));
     if (!pBuffer)
         return PAGE_NO_BUFFER;
     if (cbBuffer >= sizeof(DWORD) && ReadDword(pBuffer) == PLACEABLE_KEY)
@@ -49,14 +51,14 @@ int CheckPageBytes(const BYTE *pBuffer, DWORD cbBuffer, PageLayout *pLayout)
             *pLayout = stLayout;
         return PAGE_SIZE_PAST_END;
     }
-    if (!CheckRecordChain(pMetaFile, stLayout.cbMetaFile, &stLayout.dwBadRecord)) {
-        if (pLayout)
-            *pLayout = stLayout;
-        return PAGE_BROKEN_RECORD;
-    }
+    int nResult = PAGE_OK;
+    if (!CheckRecordChain(pMetaFile, stLayout.cbMetaFile, &stLayout.dwBadRecord))
+        nResult = PAGE_BROKEN_RECORD;
+    else if (CheckMetaFileRecords(pMetaFile, stLayout.cbMetaFile, &stLayout.stFault) != EMF_RECORD_OK)
+        nResult = PAGE_UNSAFE_RECORD;
     if (pLayout)
         *pLayout = stLayout;
-    return PAGE_OK;
+    return nResult;
 }
 
 BYTE *ReadPageFile(const char *pszFileName, DWORD cbSize, DWORD *pcbRead)

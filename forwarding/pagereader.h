@@ -7,6 +7,7 @@
 #define JH_FORWARDING_PAGEREADER_H
 
 #include <windows.h>
+#include "forwarding/emfcheck.h"
 
 #define PLACEABLE_KEY          0x9AC6CDD7u /* bytes D7 CD C6 9A */
 #define PLACEABLE_PREFIX_SIZE  24          /* the metafile follows at offset 24 */
@@ -19,19 +20,22 @@
 #define PAGE_SHORT_HEADER      2 /* fewer bytes than the metafile header */
 #define PAGE_SIZE_PAST_END     3 /* nBytes reaches past the bytes read */
 #define PAGE_BROKEN_RECORD     4 /* a record of size 0, unaligned, or past nBytes */
+#define PAGE_UNSAFE_RECORD     5 /* a record the player cannot be trusted with */
 
 /* Where the metafile lies in a page buffer. */
 typedef struct PageLayout {
     DWORD dwOffset;     /* 0, or PLACEABLE_PREFIX_SIZE behind the placeable key */
     DWORD cbMetaFile;   /* the header's nBytes */
     DWORD dwBadRecord;  /* PAGE_BROKEN_RECORD: offset of the bad record in the metafile */
+    EmfFault stFault;   /* PAGE_UNSAFE_RECORD: the record and why */
 } PageLayout;
 
 /* Checks cbBuffer bytes of a page: finds the metafile (behind the 24-byte
  * placeable prefix when the buffer starts with PLACEABLE_KEY), takes its
- * nBytes and walks the record chain. Gives PAGE_OK with *pLayout filled, or
- * one of the PAGE_* failures (pLayout->dwBadRecord set for a broken record).
- * Only the offsets are checked; the builder checks type and signature. */
+ * nBytes, walks the record chain and checks every record against the rules
+ * of its type (CheckMetaFileRecords). Gives PAGE_OK with *pLayout filled, or
+ * one of the PAGE_* failures (pLayout->dwBadRecord set for a broken record,
+ * pLayout->stFault for an unsafe one). The builder checks the signature. */
 int CheckPageBytes(const BYTE *pBuffer, DWORD cbBuffer, PageLayout *pLayout);
 
 /* Walks the records of a metafile of cbMetaFile bytes: each record must be at

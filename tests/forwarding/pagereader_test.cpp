@@ -13,6 +13,8 @@ static std::string TinyEmf()
     PutDword(emf, 4, 108);
     PutDword(emf, 40, ENHMETA_SIGNATURE);
     PutDword(emf, 48, (DWORD)emf.size());
+    PutDword(emf, 52, 2); /* records */
+    PutDword(emf, 56, 1); /* handles: the table's reserved entry */
     PutDword(emf, 108, EMR_EOF);
     PutDword(emf, 112, 20);
     return emf;
@@ -48,6 +50,7 @@ TEST(pagereader, CheckPageBytes)
     EXPECT_EQ(PAGE_SHORT_HEADER, Check(emf.substr(0, 107), &st));
     std::string headerOnly = emf.substr(0, 108);
     PutDword(headerOnly, 48, 108);
+    PutDword(headerOnly, 52, 1);
     EXPECT_EQ(PAGE_OK, Check(headerOnly, &st));
     EXPECT_EQ(PAGE_SHORT_HEADER, Check(WithPlaceablePrefix(emf, 24).substr(0, 131), &st));
     EXPECT_EQ(PAGE_SHORT_HEADER, Check(WithPlaceablePrefix(emf, 24).substr(0, 10), &st));
