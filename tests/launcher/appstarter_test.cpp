@@ -107,7 +107,7 @@ static std::string UniqueName(const char *pszTag)
 
 TEST(appstarter, StartApplicationAfterPrinting)
 {
-    std::string dir = FreshTempDir("appafter");
+    std::string dir = MakeTempDir("appafter");
     std::string app = dir + "\\viewer.exe";
     ASSERT_TRUE(CopyProgram("testapp.exe", app));
     std::string record = app + ".record";
@@ -149,7 +149,7 @@ TEST(appstarter, StartApplicationAfterPrinting)
 
 TEST(appstarter, StartApplicationHandshake)
 {
-    std::string dir = FreshTempDir("apphandshake");
+    std::string dir = MakeTempDir("apphandshake");
     std::string app = BinDir() + "testapp.exe";
     std::string record = dir + "\\handshake.record";
     std::string eventName = UniqueName("ready");
@@ -198,7 +198,7 @@ TEST(appstarter, StartApplicationHandshake)
 
 TEST(appstarter, StartApplicationPaths)
 {
-    std::string dir = FreshTempDir("apppaths");
+    std::string dir = MakeTempDir("apppaths");
 
     /* No '\' and no ':': started in the caller's own current directory. */
     std::string app = dir + "\\viewer.exe";

@@ -115,8 +115,7 @@ TEST(drvsettings_tool, DeviceModeSources)
     ASSERT_EQ(1, LoadDevModeFile(Widen(path).c_str(), &loaded, &dwError));
     EXPECT_EQ(17u, DevMode_GetFileFormat(&loaded));
     EXPECT_EQ((DWORD)TEST_PRINTER_ID, DevMode_GetPrinterId(&loaded));
-    DeleteFileA(path.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
 
     /* A printer's own device mode: the public part only. */
     DEVMODEW plain = {};
@@ -213,9 +212,7 @@ static DWORD RunToolCaptured(const std::string &args, std::string *pOut, std::st
         CloseHandle(hErr);
     *pOut = ReadWholeFile(outPath);
     *pErr = ReadWholeFile(errPath);
-    DeleteFileA(outPath.c_str());
-    DeleteFileA(errPath.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
     return dwExit;
 }
 
@@ -252,8 +249,7 @@ TEST(drvsettings_tool, Output)
     EXPECT_NE(std::string::npos, out.find("Usage:"));
     EXPECT_NE(std::string::npos, out.find("Exit codes"));
 
-    DeleteFileA(dmPath.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
 }
 
 TEST(drvsettings_tool, ExitCodes)
@@ -279,8 +275,7 @@ TEST(drvsettings_tool, ExitCodes)
     EXPECT_EQ(3u, RunTool("get --printer \"" CUPS_PRINTER "\" \"Default Settings\" \"No Such Key\""));
     EXPECT_EQ(0u, RunTool("get --printer \"" CUPS_PRINTER "\" \"Default Settings\" \"Paper Size\""));
 
-    DeleteFileA((dir + "\\short.dm").c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
 }
 
 TEST(drvsettings_tool, ExportFromDevModeFile)
@@ -310,18 +305,16 @@ TEST(drvsettings_tool, ExportFromDevModeFile)
     EXPECT_EQ("secret", IniValue(ini, "PDF Settings", "Document User Password"));
     EXPECT_EQ("Email Settings", ini.back().name);
 
-    DeleteFileA(iniPath.c_str());
-    DeleteFileA(dmPath.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
 }
 
 /* An installed printer without the driver's block: its public fields, and
  * the registry settings kept under its own name. */
 TEST(drvsettings_tool, ExportFromPrinter)
 {
-    RawDeleteTree(kCupsPrinterKey);
-    RawSetDword(kCupsPrinterKey + L"\\Redirect Printing Settings", L"Printer count", 1);
-    RawSetString(kCupsPrinterKey + L"\\Redirect Printing Settings", L"Printer 1", L"Archive Copy");
+    RegDeleteTree(kCupsPrinterKey);
+    RegSetDword(kCupsPrinterKey + L"\\Redirect Printing Settings", L"Printer count", 1);
+    RegSetUnterminated(kCupsPrinterKey + L"\\Redirect Printing Settings", L"Printer 1", L"Archive Copy");
     std::string dir = MakeTempDir("drvprinter");
     std::string iniPath = dir + "\\printer.ini";
 
@@ -331,8 +324,7 @@ TEST(drvsettings_tool, ExportFromPrinter)
     EXPECT_EQ("300", IniValue(ini, "Default Settings", "X DPI"));
     EXPECT_EQ("Archive Copy", IniValue(ini, "Redirect Printing", "Printer1"));
 
-    RawDeleteTree(kCupsPrinterKey);
-    RawDeleteIfEmpty(TEST_ROOT);
-    DeleteFileA(iniPath.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RegDeleteTree(kCupsPrinterKey);
+    RegDeleteIfEmpty(TEST_ROOT);
+    RemoveTree(dir);
 }

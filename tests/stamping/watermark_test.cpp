@@ -380,8 +380,7 @@ struct PrinterKeyScope {
     ~PrinterKeyScope() { Clean(); }
     static void Clean()
     {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kPrinterKey.c_str());
-        RegDeleteKeyW(HKEY_CURRENT_USER, kPrinterKey.c_str());
+        RegDeleteTree(kPrinterKey);
     }
 };
 
