@@ -7,7 +7,7 @@
 
 typedef std::vector<std::string> Lines;
 
-TEST(pageforward, MergeJobDevModeFields)
+TEST(PageForward, MergeJobDevModeFields)
 {
     DEVMODEW stJob, stPrinter;
     memset(&stJob, 0, sizeof(stJob));
@@ -63,7 +63,7 @@ static bool IsLandscape(HDC hdc)
     return GetDeviceCaps(hdc, HORZRES) > GetDeviceCaps(hdc, VERTRES);
 }
 
-TEST(pageforward, ChangePhysicalPrinterSettings)
+TEST(PageForward, ChangePhysicalPrinterSettings)
 {
     HANDLE hPrinter = NULL;
     ASSERT_TRUE(OpenPrinterA((LPSTR) "JH_PDF_B", &hPrinter, NULL));
@@ -108,7 +108,7 @@ TEST(pageforward, ChangePhysicalPrinterSettings)
 }
 
 /* Pages that are not there to print: nothing is logged, nothing printed. */
-TEST(pageforward, DoPrintPage)
+TEST(PageForward, DoPrintPage)
 {
     const int nJob = 7301;
     ForwardTarget st = {};

@@ -17,7 +17,7 @@ static const char kMailKey[] = "Software\\Clients\\Mail";
 static const char kOfficeKey[] = "Software\\Microsoft\\Office";
 static const char kOutlook14Key[] = "Software\\Microsoft\\Office\\14.0\\Outlook";
 
-TEST(postprint, FormatKeyArgument)
+TEST(PostPrint, FormatKeyArgument)
 {
     char szArg[300] = MARKER;
     EXPECT_TRUE(PostPrint_FormatKeyArgument(7, PRINTER, FALSE, szArg, sizeof(szArg)));
@@ -34,7 +34,7 @@ TEST(postprint, FormatKeyArgument)
     EXPECT_FALSE(PostPrint_FormatKeyArgument(1, NULL, FALSE, szSmall, sizeof(szSmall)));
 }
 
-TEST(postprint, IsOutlook64Bit)
+TEST(PostPrint, IsOutlook64Bit)
 {
     SavedKey userMail = SaveKey(HKEY_CURRENT_USER, kMailKey);
     SavedKey machineMail = SaveKey(HKEY_LOCAL_MACHINE, kMailKey);
@@ -134,7 +134,7 @@ static std::string EmailKeyArgument(int nJob)
     return "\"SOFTWARE\\Quennor Software LLC\\" PRINTER "\\Email_TMP\\" + std::to_string(nJob) + "\"";
 }
 
-TEST(postprint, StartPostPrintStepsAllFour)
+TEST(PostPrint, StartPostPrintStepsAllFour)
 {
     PostPrintSetup s = SetUpPostPrint(9101, ".jhview");
     std::string eml = s.outbox + "\\9101.eml";
@@ -179,7 +179,7 @@ TEST(postprint, StartPostPrintStepsAllFour)
     TearDownPostPrint(s);
 }
 
-TEST(postprint, StartPostPrintStepsSkipsAndRetries)
+TEST(PostPrint, StartPostPrintStepsSkipsAndRetries)
 {
     /* An output type with only an "edit" verb: opened once more with "edit". */
     PostPrintSetup s = SetUpPostPrint(9102, ".jhedit");
@@ -206,7 +206,7 @@ TEST(postprint, StartPostPrintStepsSkipsAndRetries)
     TearDownPostPrint(s);
 }
 
-TEST(postprint, StartPostPrintStepsSenderBitness)
+TEST(PostPrint, StartPostPrintStepsSenderBitness)
 {
     PostPrintSetup s = SetUpPostPrint(9103, ".jhview");
     SavedKey userMail = SaveKey(HKEY_CURRENT_USER, kMailKey);

@@ -23,7 +23,7 @@ static int Parse(std::vector<const WCHAR *> words, ToolArgs *pArgs, std::wstring
     return nResult;
 }
 
-TEST(drvsettings_tool, ParseArguments)
+TEST(DrvSettingsTool, ParseArguments)
 {
     ToolArgs args;
     std::wstring error;
@@ -93,7 +93,7 @@ static std::string WriteDevModeFile(const std::string &dir, const DriverDevMode 
     return path;
 }
 
-TEST(drvsettings_tool, DeviceModeSources)
+TEST(DrvSettingsTool, DeviceModeSources)
 {
     RegistryScope scope;
     DriverDevMode dm, loaded;
@@ -144,7 +144,7 @@ TEST(drvsettings_tool, DeviceModeSources)
     EXPECT_EQ(DMPAPER_A4, DevMode_GetPaperSize(&loaded));
 }
 
-TEST(drvsettings_tool, ReadExportedSetting)
+TEST(DrvSettingsTool, ReadExportedSetting)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -216,7 +216,7 @@ static DWORD RunToolCaptured(const std::string &args, std::string *pOut, std::st
     return dwExit;
 }
 
-TEST(drvsettings_tool, Output)
+TEST(DrvSettingsTool, Output)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -252,7 +252,7 @@ TEST(drvsettings_tool, Output)
     RemoveTree(dir);
 }
 
-TEST(drvsettings_tool, ExitCodes)
+TEST(DrvSettingsTool, ExitCodes)
 {
     std::string dir = MakeTempDir("drvexit");
     EXPECT_EQ(0u, RunTool("help"));
@@ -278,7 +278,7 @@ TEST(drvsettings_tool, ExitCodes)
     RemoveTree(dir);
 }
 
-TEST(drvsettings_tool, ExportFromDevModeFile)
+TEST(DrvSettingsTool, ExportFromDevModeFile)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -310,7 +310,7 @@ TEST(drvsettings_tool, ExportFromDevModeFile)
 
 /* An installed printer without the driver's block: its public fields, and
  * the registry settings kept under its own name. */
-TEST(drvsettings_tool, ExportFromPrinter)
+TEST(DrvSettingsTool, ExportFromPrinter)
 {
     RegDeleteTree(kCupsPrinterKey);
     RegSetDword(kCupsPrinterKey + L"\\Redirect Printing Settings", L"Printer count", 1);

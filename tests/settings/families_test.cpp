@@ -11,7 +11,7 @@ static const std::wstring kPdf = PrinterKey() + L"\\Pdf Settings";
 static const std::wstring kWatermark = PrinterKey() + L"\\Watermark";
 static const std::wstring kPostPrint = PrinterKey() + L"\\Post Print Settings";
 
-TEST(families, DecimalForm)
+TEST(Families, DecimalForm)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -56,7 +56,7 @@ TEST(families, DecimalForm)
     EXPECT_EQ(0, SetPdfCreateSubset(NULL, 1));
 }
 
-TEST(families, YesNoForm)
+TEST(Families, YesNoForm)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -90,7 +90,7 @@ TEST(families, YesNoForm)
     EXPECT_EQ(0, GetEmailSenderClient(&dm));
 }
 
-TEST(families, WatermarkFirstImage)
+TEST(Families, WatermarkFirstImage)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -135,7 +135,7 @@ TEST(families, WatermarkFirstImage)
     EXPECT_EQ(sizeof(szPath), cbSize);
 }
 
-TEST(families, IndexedText)
+TEST(Families, IndexedText)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -169,7 +169,7 @@ TEST(families, IndexedText)
     EXPECT_EQ(0, SetRedirectPrinterCount(&dm, -1));
 }
 
-TEST(families, PasswordForms)
+TEST(Families, PasswordForms)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -223,7 +223,7 @@ TEST(families, PasswordForms)
     EXPECT_EQ(0, SetSharePointPass(&dm, L"\x0101"));
 }
 
-TEST(families, BatesFormats)
+TEST(Families, BatesFormats)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -255,7 +255,7 @@ TEST(families, BatesFormats)
     EXPECT_STREQ(L"1", szValue);
 }
 
-TEST(families, UiTabs)
+TEST(Families, UiTabs)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -291,7 +291,7 @@ TEST(families, UiTabs)
     RemoveTree(iniDir);
 }
 
-TEST(families, PaperList)
+TEST(Families, PaperList)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -413,7 +413,7 @@ static const SwitchCase kSwitchCases[] = {
     SWITCH_CASE(SharePointSilent),           SWITCH_CASE(EmailSenderClient),
 };
 
-TEST(families, RoundTrip)
+TEST(Families, RoundTrip)
 {
     RegistryScope scope;
     DriverDevMode dm;

@@ -23,7 +23,7 @@ static IniFile ExportAndRead(const DriverDevMode *pDevMode)
     return ini;
 }
 
-TEST(iniexport, WriteIniNumber)
+TEST(IniExport, WriteIniNumber)
 {
     std::string path = TempIniPath("ininumber");
     std::wstring file = Widen(path);
@@ -53,7 +53,7 @@ TEST(iniexport, WriteIniNumber)
     RemoveIni(path);
 }
 
-TEST(iniexport, Arguments)
+TEST(IniExport, Arguments)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -66,7 +66,7 @@ TEST(iniexport, Arguments)
     RemoveIni(path);
 }
 
-TEST(iniexport, BlockFields)
+TEST(IniExport, BlockFields)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -123,7 +123,7 @@ TEST(iniexport, BlockFields)
     EXPECT_EQ("XXXXX", IniValue(ExportAndRead(&dm), "Default Settings", "FileExtension"));
 }
 
-TEST(iniexport, RedirectPrinting)
+TEST(IniExport, RedirectPrinting)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -166,7 +166,7 @@ TEST(iniexport, RedirectPrinting)
     EXPECT_EQ("<missing>", IniValue(ExportAndRead(&dm), "Redirect Printing", "Redirect Printing Log File"));
 }
 
-TEST(iniexport, FirstWatermark)
+TEST(IniExport, FirstWatermark)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -199,7 +199,7 @@ static const char *const kBatesNames[] = {
     "Bates Padding Character", "Reset bates number", "Reset bates number at every printing",
 };
 
-TEST(iniexport, BatesFormats)
+TEST(IniExport, BatesFormats)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -241,7 +241,7 @@ TEST(iniexport, BatesFormats)
     }
 }
 
-TEST(iniexport, PaperList)
+TEST(IniExport, PaperList)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -275,7 +275,7 @@ TEST(iniexport, PaperList)
 }
 
 /* drvsettings.dll exports the export functions. */
-TEST(iniexport, DllInterface)
+TEST(IniExport, DllInterface)
 {
     std::string dll = BinDir() + "drvsettings.dll";
     HMODULE hDll = LoadLibraryA(dll.c_str());
@@ -548,7 +548,7 @@ static IniFile LayOut(const WriteList &writes)
     return ini;
 }
 
-TEST(iniexport, WholeProfile)
+TEST(IniExport, WholeProfile)
 {
     RegistryScope scope;
     DriverDevMode dm;

@@ -5,7 +5,7 @@
 
 static const std::wstring kProfiles = PrinterKey() + L"\\Save As Option Settings";
 
-TEST(profile, GetSettingsPrinterName)
+TEST(Profile, GetSettingsPrinterName)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -49,7 +49,7 @@ TEST(profile, GetSettingsPrinterName)
     EXPECT_EQ(0, szName[259]);
 }
 
-TEST(profile, IdTables)
+TEST(Profile, IdTables)
 {
     EXPECT_STREQ(L"File Format", ProfileDwordName(PD_FILE_FORMAT));
     EXPECT_STREQ(L"Save each page as separate file", ProfileDwordName(3));
@@ -78,7 +78,7 @@ TEST(profile, IdTables)
     EXPECT_FALSE(RegKeyExists(PrinterKey()));
 }
 
-TEST(profile, SettingsReadString)
+TEST(Profile, SettingsReadString)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -120,7 +120,7 @@ TEST(profile, SettingsReadString)
     EXPECT_EQ(0, SettingsWriteString(&dm, TEST_ROOT, pszPattern, L"Value", NULL));
 }
 
-TEST(profile, SettingsReadDword)
+TEST(Profile, SettingsReadDword)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -155,7 +155,7 @@ TEST(profile, SettingsReadDword)
     EXPECT_EQ(0, SettingsWriteDword(&nameless, TEST_ROOT, pszPattern, L"Number", 1));
 }
 
-TEST(profile, AccessorsById)
+TEST(Profile, AccessorsById)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -202,7 +202,7 @@ TEST(profile, AccessorsById)
     EXPECT_EQ(0, szBuffer[0]);
 }
 
-TEST(profile, ProtectedModePath)
+TEST(Profile, ProtectedModePath)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -239,7 +239,7 @@ TEST(profile, ProtectedModePath)
     EXPECT_TRUE(RegKeyExists(kProfiles + L"\\5"));
 }
 
-TEST(profile, Deletions)
+TEST(Profile, Deletions)
 {
     RegistryScope scope;
     DriverDevMode dm;

@@ -22,7 +22,7 @@ static void MakeSelectingBlock(DriverDevMode *pDevMode, bool bUseProfile)
         DevMode_SetFlagUseProfile(pDevMode);
 }
 
-TEST(selectors, FlagKind)
+TEST(Selectors, FlagKind)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -52,7 +52,7 @@ TEST(selectors, FlagKind)
     EXPECT_EQ(0, SelectOpenOutputFolder(&dm, kJob));
 }
 
-TEST(selectors, AllPagesInOneFileInverted)
+TEST(Selectors, AllPagesInOneFileInverted)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -71,7 +71,7 @@ TEST(selectors, AllPagesInOneFileInverted)
     EXPECT_EQ(0, SelectAllPagesInOneFile(&dm, kJob));
 }
 
-TEST(selectors, ValueKind)
+TEST(Selectors, ValueKind)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -104,7 +104,7 @@ TEST(selectors, ValueKind)
     EXPECT_STREQ(L"", SelectWatermarkImagePortrait(NULL, kJob));
 }
 
-TEST(selectors, BitsPerPixel)
+TEST(Selectors, BitsPerPixel)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -128,7 +128,7 @@ TEST(selectors, BitsPerPixel)
     EXPECT_EQ(3u, SelectColorDepth(&dm, kJob));
 }
 
-TEST(selectors, PortraitSwitch)
+TEST(Selectors, PortraitSwitch)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -160,7 +160,7 @@ TEST(selectors, PortraitSwitch)
     EXPECT_EQ(0, SelectFirstImage(&dm, kJob, 0, szPath, &cbSize)); /* family has none */
 }
 
-TEST(selectors, OutAndBufferKinds)
+TEST(Selectors, OutAndBufferKinds)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -210,7 +210,7 @@ TEST(selectors, OutAndBufferKinds)
     EXPECT_STREQ(L"C:\\block\\portrait.bmp", SelectWatermarkImagePortrait(&dm, kJob));
 }
 
-TEST(selectors, ProtectedModeProfile)
+TEST(Selectors, ProtectedModeProfile)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -225,7 +225,7 @@ TEST(selectors, ProtectedModeProfile)
 }
 
 /* The registry side is part of drvsettings.dll's C interface. */
-TEST(selectors, DllInterface)
+TEST(Selectors, DllInterface)
 {
     std::string dll = BinDir() + "drvsettings.dll";
     HMODULE hDll = LoadLibraryA(dll.c_str());
@@ -360,7 +360,7 @@ static void WriteWholeProfile(const DriverDevMode *pDevMode)
         WriteProfileStringAt(pDevMode, id, kJob, (L"profile " + std::to_wstring(id)).c_str(), 2);
 }
 
-TEST(selectors, EveryRow)
+TEST(Selectors, EveryRow)
 {
     RegistryScope scope;
     DriverDevMode dm;

@@ -37,7 +37,7 @@ bool Refused(const std::vector<BYTE> &dib)
 
 } // namespace
 
-TEST(watermark, ApplyWatermarkBrightness)
+TEST(Watermark, ApplyWatermarkBrightness)
 {
     EXPECT_EQ(NULL, ApplyWatermarkBrightness(NULL, 30));
     EXPECT_FLOAT_EQ(76.5f, GetWatermarkLift(30));
@@ -110,7 +110,7 @@ TEST(watermark, ApplyWatermarkBrightness)
     }
 }
 
-TEST(watermark, RefusesBadBitmaps)
+TEST(Watermark, RefusesBadBitmaps)
 {
     std::vector<BYTE> good = MakePackedDib(24, 3, 2, NULL, 0, 0x40);
     WatermarkDibLayout layout = {};
@@ -177,7 +177,7 @@ TEST(watermark, RefusesBadBitmaps)
     EXPECT_TRUE(Refused(dib));
 }
 
-TEST(watermark, PlacementGeometry)
+TEST(Watermark, PlacementGeometry)
 {
     WatermarkRect r;
     memset(&r, 0xAB, sizeof(r));
@@ -239,7 +239,7 @@ TEST(watermark, PlacementGeometry)
     EXPECT_EQ(WM_PLACE_CENTER, WatermarkSwitchesToPlacement(FALSE, FALSE, FALSE));
 }
 
-TEST(watermark, Tiles)
+TEST(Watermark, Tiles)
 {
     /* 600 x 400 on 2000 x 3000: x = 0, 600, 1200, 1800 in rows 0, 400, ..., 2800. */
     POINT corners[40];
@@ -292,7 +292,7 @@ COLORREF Marker(LONG x, LONG y) { return RGB(10 + x * 30, 20 + y * 40, 99); }
 
 } // namespace
 
-TEST(watermark, PrintWatermark)
+TEST(Watermark, PrintWatermark)
 {
     std::vector<BYTE> picture = MakePicture24(6, 4, Marker);
 
@@ -467,7 +467,7 @@ StampResult Stamp(const DriverDevMode *pDevMode, DWORD dwPage, DWORD cbDevMode =
 
 } // namespace
 
-TEST(watermark, AddWatermarkArguments)
+TEST(Watermark, AddWatermarkArguments)
 {
     PrinterKeyScope scope;
     Pictures p = MakePictures();
@@ -499,7 +499,7 @@ TEST(watermark, AddWatermarkArguments)
     free(pDevMode);
 }
 
-TEST(watermark, AddWatermarkFirstPage)
+TEST(Watermark, AddWatermarkFirstPage)
 {
     PrinterKeyScope scope;
     Pictures p = MakePictures();
@@ -564,7 +564,7 @@ TEST(watermark, AddWatermarkFirstPage)
     free(pDevMode);
 }
 
-TEST(watermark, AddWatermarkOrientationAndPlacement)
+TEST(Watermark, AddWatermarkOrientationAndPlacement)
 {
     PrinterKeyScope scope;
     Pictures p = MakePictures();
@@ -602,7 +602,7 @@ TEST(watermark, AddWatermarkOrientationAndPlacement)
     free(pDevMode);
 }
 
-TEST(watermark, AddWatermarkFromProfile)
+TEST(Watermark, AddWatermarkFromProfile)
 {
     PrinterKeyScope scope;
     Pictures p = MakePictures();
