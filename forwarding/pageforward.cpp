@@ -28,10 +28,22 @@ typedef struct CopyTarget {
     LONG      nHeight;
 } CopyTarget;
 
-ULONGLONG PackPoint(LONG x, LONG y)
-{
-    return (ULONGLONG)(DWORD)x | ((ULONGLONG)(DWORD)y << 32);
-}
+/* The log lines of one stamp's outcome on one copy. */
+typedef struct StampLogLines {
+    const char *pszFailed;
+    const char *pszDrawn;
+} StampLogLines;
+
+/* Indexes into s_aStampLogLines. */
+#define STAMP_LOG_WATERMARK  0
+#define STAMP_LOG_ANNOTATION 1
+#define STAMP_LOG_BATES      2
+
+static const StampLogLines s_aStampLogLines[] = {
+    { "Adding watermark failed (copy: %d).", "Watermark added successfully (copy: %d)." },
+    { "Adding annotations failed (copy: %d).", "Annotations added successfully (copy: %d)." },
+    { "Adding Bates number failed (copy: %d).", "Bates number added successfully (copy: %d)." },
+};
 
 /* Copies one 16-bit field where it differs and marks it in dmFields. */
 static BOOL MergeField(short sJob, short *psPrinter, DWORD dwBit, DWORD *pdwFields)
@@ -171,15 +183,23 @@ static BOOL LoadPage(const ForwardTarget *pTarget, const char *pszPrinterName, D
     return FALSE;
 }
 
+/* Logs the STAMP_* result nResult of stamp nStampLog (STAMP_LOG_*) on copy
+ * dwCopy: its failure or success line, nothing when it is switched off. */
+static void LogStampResult(int nStampLog, int nResult, DWORD dwCopy)
+{
+    const StampLogLines *pLines = &s_aStampLogLines[nStampLog];
+    if (nResult == STAMP_FAILED)
+        LogMessage(pLines->pszFailed, dwCopy);
+    else if (nResult == STAMP_DRAWN)
+        LogMessage(pLines->pszDrawn, dwCopy);
+}
+
 /* Watermark under the page, the page itself over the printable area. */
 static void DrawPageBody(const CopyTarget *pCopy, const PageData *pPage, DWORD dwPage, int nJobNumber)
 {
     int nStamp = AddWatermark(pCopy->hdc, pPage->pDevMode, pPage->cbDevMode, dwPage, pCopy->ptPhysPageInPixels,
                               nJobNumber);
-    if (nStamp == 0)
-        LogMessage("Adding watermark failed (copy: %d).", pCopy->dwCopy);
-    else if (nStamp == 1)
-        LogMessage("Watermark added successfully (copy: %d).", pCopy->dwCopy);
+    LogStampResult(STAMP_LOG_WATERMARK, nStamp, pCopy->dwCopy);
     RECT rcPage = { 0, 0, pCopy->nWidth - 1, pCopy->nHeight - 1 };
     if (!PlayEnhMetaFile(pCopy->hdc, pPage->hMetaFile, &rcPage))
         LogMessage("Error sending data to the printer (copy: %d). Error: %d", pCopy->dwCopy, GetLastError());
@@ -192,18 +212,12 @@ static void DrawPageStamps(const CopyTarget *pCopy, const PageData *pPage, DWORD
     int nStamp = AddAnnotation(pCopy->hdc, pPage->pDevMode, pPage->cbDevMode,
                                pszDocName ? pszDocName : DEFAULT_DOCUMENT_NAME, dwPage, pCopy->ptPhysPageInPixels,
                                pCopy->ptPhysDPI);
-    if (nStamp == 0)
-        LogMessage("Adding annotations failed (copy: %d).", pCopy->dwCopy);
-    else if (nStamp == 1)
-        LogMessage("Annotations added successfully (copy: %d).", pCopy->dwCopy);
+    LogStampResult(STAMP_LOG_ANNOTATION, nStamp, pCopy->dwCopy);
     int nBatesStart = 0, nBatesCurrent = 0;
     RedirectPrinting_ReadBatesNumbers(pszPrinterName, nJobNumber, &nBatesCurrent, &nBatesStart);
     nStamp = AddBatesNumber(pCopy->hdc, pszPrinterName, pPage->pDevMode, pPage->cbDevMode, dwPage, nBatesCurrent,
                             nBatesStart, pCopy->ptPhysPageInPixels, pCopy->ptPhysDPI);
-    if (nStamp == 0)
-        LogMessage("Adding Bates number failed (copy: %d).", pCopy->dwCopy);
-    else if (nStamp == 1)
-        LogMessage("Bates number added successfully (copy: %d).", pCopy->dwCopy);
+    LogStampResult(STAMP_LOG_BATES, nStamp, pCopy->dwCopy);
 }
 
 /* Prints the page on one copy: settings, measure, page start, drawing, end. */

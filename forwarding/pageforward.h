@@ -36,7 +36,4 @@ DWORD ChangePhysicalPrinterSettings(HDC hdc, const WCHAR *pwszRedirectPrinter, H
  * carried. Gives TRUE when at least one field differed. */
 BOOL MergeJobDevModeFields(const DEVMODEW *pJob, DEVMODEW *pPrinter);
 
-/* Packs a pair into the 64-bit form the stamps take: x low, y high. */
-ULONGLONG PackPoint(LONG x, LONG y);
-
 #endif

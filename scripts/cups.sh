@@ -70,7 +70,9 @@ CONF
         # The device URI names the cups-pdf configuration; it carries a hash
         # of the build folder so that two build folders never share one.
         local lq=jh$(printf '%s' "$build" | md5sum | cut -c1-8)${q,,}
+        # Documents of an earlier run would be counted as this run's.
         mkdir -p "$root/pdf/$q"
+        rm -f "$root/pdf/$q"/*.pdf
         chmod 0777 "$root/pdf/$q"
         cat > "/etc/cups/cups-pdf-$lq.conf" <<CONF
 Out $root/pdf/$q

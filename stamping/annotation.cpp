@@ -1,6 +1,7 @@
 #include <winsock2.h>  /* types only: the functions are loaded at run time */
 
 #include "stamping/annotation.h"
+#include "stamping/stampcommon.h"
 #include "stamping/stamps.h"
 #include "stamping/stamptext.h"
 
@@ -349,13 +350,11 @@ int AnnotationUnitFromFlags(DWORD nFlags)
 static void DrawAnnotationString(HDC hdc, const DriverDevMode *pWork, const WCHAR *pszText,
                                  ULONGLONG ptPhysPageInPixels, ULONGLONG ptPhysDPI)
 {
-    int cxPage = (int)(LONG)(DWORD)ptPhysPageInPixels;
-    int cyPage = (int)(LONG)(DWORD)(ptPhysPageInPixels >> 32);
+    int cxPage = PackedPointX(ptPhysPageInPixels);
+    int cyPage = PackedPointY(ptPhysPageInPixels);
     int nUnit = AnnotationUnitFromFlags(pWork->AnnotationFlags);
-    int xOff = ConvertStampOffset(pWork->AnnotationXOffset, nUnit,
-                                  StampPixelsPerMetre((int)(LONG)(DWORD)ptPhysDPI));
-    int yOff = ConvertStampOffset(pWork->AnnotationYOffset, nUnit,
-                                  StampPixelsPerMetre((int)(LONG)(DWORD)(ptPhysDPI >> 32)));
+    int xOff = ConvertStampOffset(pWork->AnnotationXOffset, nUnit, StampPixelsPerMetre(PackedPointX(ptPhysDPI)));
+    int yOff = ConvertStampOffset(pWork->AnnotationYOffset, nUnit, StampPixelsPerMetre(PackedPointY(ptPhysDPI)));
     int cchText = (int)wcslen(pszText);
     SIZE stExtent = { 0, 0 };
     GetTextExtentPoint32W(hdc, pszText, cchText, &stExtent);
@@ -369,22 +368,20 @@ static void DrawAnnotationString(HDC hdc, const DriverDevMode *pWork, const WCHA
 int AddAnnotation(HDC hdc, const void *pDevMode, DWORD cbDevMode, const char *pszDocumentName,
                   DWORD dwPage, ULONGLONG ptPhysPageInPixels, ULONGLONG ptPhysDPI)
 {
-    if (hdc == NULL || pDevMode == NULL || pszDocumentName == NULL || cbDevMode != DRIVER_DEVMODE_SIZE)
-        return 0;
     /* The macros are expanded into this copy; the job's template stays. */
     DriverDevMode stWork;
-    memcpy(&stWork, pDevMode, DRIVER_DEVMODE_SIZE);
+    if (hdc == NULL || pszDocumentName == NULL || !StampCopyDevMode(pDevMode, cbDevMode, &stWork))
+        return STAMP_FAILED;
     if (!(stWork.AnnotationFlags & ANF_ENABLED))
-        return 2;
+        return STAMP_SWITCHED_OFF;
 
     LOGFONTW stStored;
     memcpy(&stStored, &stWork.AnnotationFont, sizeof(stStored));
     LOGFONTW stFont;
-    PrepareStampFont(&stStored, (int)stWork.AnnotationRotation,
-                     (int)(LONG)(DWORD)(ptPhysDPI >> 32), &stFont);
+    PrepareStampFont(&stStored, (int)stWork.AnnotationRotation, PackedPointY(ptPhysDPI), &stFont);
     HFONT hFont = CreateFontIndirectW(&stFont);
     if (hFont == NULL)
-        return 1;
+        return STAMP_DRAWN;
     HGDIOBJ hOldFont = SelectObject(hdc, hFont);
     SetBkMode(hdc, (stWork.AnnotationFlags & ANF_TRANSPARENT) ? TRANSPARENT : OPAQUE);
 
@@ -394,5 +391,5 @@ int AddAnnotation(HDC hdc, const void *pDevMode, DWORD cbDevMode, const char *ps
 
     SelectObject(hdc, hOldFont);
     DeleteObject(hFont);
-    return 1;
+    return STAMP_DRAWN;
 }

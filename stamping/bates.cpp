@@ -1,4 +1,5 @@
 #include "stamping/bates.h"
+#include "stamping/stampcommon.h"
 #include "stamping/stamps.h"
 #include "stamping/stamptext.h"
 #include "settings/devmode.h"
@@ -157,20 +158,20 @@ size_t ComposeBatesText(const BatesFormat *pFormat, DWORD dwPage, int nStartNumb
 
 
 /* Creates the format's font, draws the composed number with it and
- * releases it. Gives 1 whether or not the font could be created. */
+ * releases it. Gives STAMP_DRAWN whether or not the font could be created. */
 static int DrawBatesNumber(HDC hdc, const BatesFormat *pFormat, DWORD dwPage, int nStartNumber,
                            ULONGLONG ptPhysPageInPixels, ULONGLONG ptPhysDPI)
 {
-    int cxPage = (int)(LONG)(DWORD)ptPhysPageInPixels;
-    int cyPage = (int)(LONG)(DWORD)(ptPhysPageInPixels >> 32);
-    int xPixelsPerMetre = StampPixelsPerMetre((int)(LONG)(DWORD)ptPhysDPI);
-    int yPixelsPerMetre = StampPixelsPerMetre((int)(LONG)(DWORD)(ptPhysDPI >> 32));
+    int cxPage = PackedPointX(ptPhysPageInPixels);
+    int cyPage = PackedPointY(ptPhysPageInPixels);
+    int xPixelsPerMetre = StampPixelsPerMetre(PackedPointX(ptPhysDPI));
+    int yPixelsPerMetre = StampPixelsPerMetre(PackedPointY(ptPhysDPI));
 
     LOGFONTW stFont;
-    PrepareStampFont(&pFormat->stLogFont, pFormat->nRotation, (int)(LONG)(DWORD)(ptPhysDPI >> 32), &stFont);
+    PrepareStampFont(&pFormat->stLogFont, pFormat->nRotation, PackedPointY(ptPhysDPI), &stFont);
     HFONT hFont = CreateFontIndirectW(&stFont);
     if (hFont == NULL)
-        return 1;
+        return STAMP_DRAWN;
     HGDIOBJ hOldFont = SelectObject(hdc, hFont);
     SetBkMode(hdc, pFormat->bTransparent ? TRANSPARENT : OPAQUE);
 
@@ -187,31 +188,30 @@ static int DrawBatesNumber(HDC hdc, const BatesFormat *pFormat, DWORD dwPage, in
 
     SelectObject(hdc, hOldFont);
     DeleteObject(hFont);
-    return 1;
+    return STAMP_DRAWN;
 }
 
 int AddBatesNumber(HDC hdc, const char *pszPrinterName, const void *pDevMode, DWORD cbDevMode,
                    DWORD dwPage, int nFormatIndex, int nStartNumber,
                    ULONGLONG ptPhysPageInPixels, ULONGLONG ptPhysDPI)
 {
-    if (hdc == NULL || pDevMode == NULL || cbDevMode != DRIVER_DEVMODE_SIZE)
-        return 0;
     DriverDevMode stWork;
-    memcpy(&stWork, pDevMode, DRIVER_DEVMODE_SIZE);
+    if (hdc == NULL || !StampCopyDevMode(pDevMode, cbDevMode, &stWork))
+        return STAMP_FAILED;
     if (!(stWork.Flags & FLAG_BATES_NUMBERING))
-        return 2;
+        return STAMP_SWITCHED_OFF;
 
     /* A name that does not convert whole into 260 units is refused. */
     WCHAR szPrinterName[BATES_PRINTER_NAME_SIZE] = L"";
     if (pszPrinterName == NULL
         || MultiByteToWideChar(CP_ACP, 0, pszPrinterName, -1, szPrinterName, BATES_PRINTER_NAME_SIZE) == 0)
-        return 0;
+        return STAMP_FAILED;
     if (nFormatIndex < 0)
-        return 0;
+        return STAMP_FAILED;
 
     BatesFormat stFormat;
     memset(&stFormat, 0, sizeof(stFormat));
     if (!LoadBatesFormatFromRegistry(nFormatIndex, &stFormat, szPrinterName))
-        return 0;
+        return STAMP_FAILED;
     return DrawBatesNumber(hdc, &stFormat, dwPage, nStartNumber, ptPhysPageInPixels, ptPhysDPI);
 }

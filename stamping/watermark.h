@@ -16,20 +16,20 @@
 
 /* Where a picture lands: the destination rectangle on the page and the
  * source rectangle in the picture, both with rows counted from the top. */
-struct WatermarkRect {
+typedef struct WatermarkRect {
     int xDest, yDest, cxDest, cyDest;
     int xSrc, ySrc, cxSrc, cySrc;
-};
+} WatermarkRect;
 
 /* The shape of a packed DIB that the stamp can convert. */
-struct WatermarkDibLayout {
+typedef struct WatermarkDibLayout {
     LONG nWidth;          /* > 0 */
     LONG nHeight;         /* > 0, bottom-up rows */
     UINT nBitsPerPixel;   /* biBitCount x biPlanes: 1, 4, 8, 16, 24 or 32 */
     DWORD nColors;        /* colour-table entries: 2 for 1 bit, biClrUsed (256 when 0) for 8, else 0 */
     SIZE_T cbPixelOffset; /* header plus colour table */
     SIZE_T cbSourceRow;   /* bytes per source row, a multiple of 4 */
-};
+} WatermarkDibLayout;
 
 /* Takes a packed DIB's bytes and the size of its block. Fills pLayout and
  * gives TRUE when the bitmap can be converted without reading past cbDib: a
@@ -74,7 +74,8 @@ int WatermarkSwitchesToPlacement(BOOL bTile, BOOL bStretchToWidth, BOOL bStretch
 
 /* Paints a 24-bit packed DIB (not freed) on hdc with StretchDIBits
  * (DIB_RGB_COLORS, SRCCOPY; hdc's stretching mode untouched). ptPageSize
- * carries the page width in its low 32 bits and the height in the high 32.
+ * is the page size as a packed point (PackPoint): the width in its low 32
+ * bits, the height in the high 32.
  * A bitmap that fails GetWatermarkDibLayout or an unknown placement paints
  * nothing. Tiling a picture that is small against the page paints it
  * replicated into a larger tile first, with the same pixels as a result. */

@@ -21,61 +21,258 @@ std::string MakeTempDir(const char *pszTag)
     QueryPerformanceCounter(&liNow);
     snprintf(szDir, sizeof(szDir), "%sjh_%s_%lu_%llx_%u", szTemp, pszTag, GetCurrentProcessId(),
              (unsigned long long)liNow.QuadPart, ++nCounter);
+    RemoveTree(szDir);
     CreateDirectoryA(szDir, NULL);
     return szDir;
 }
 
-static HKEY CreateKey(const std::string &path)
+void RemoveTree(const std::string &path)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string full = path + "\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(hFind, &fd));
+        FindClose(hFind);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+/* Setters: the key is created with its parents; nothing is written when
+ * that fails. */
+
+static HKEY CreateKeyA(HKEY hRoot, const std::string &path)
 {
     HKEY hKey = NULL;
-    RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &hKey, NULL);
+    if (RegCreateKeyExA(hRoot, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey, NULL) != ERROR_SUCCESS)
+        return NULL;
     return hKey;
 }
 
-void RegSetString(const std::string &path, const char *pszName, const std::string &value)
-{
-    HKEY hKey = CreateKey(path);
-    RegSetValueExA(hKey, pszName, 0, REG_SZ, (const BYTE *)value.c_str(), (DWORD)value.size() + 1);
-    RegCloseKey(hKey);
-}
-
-void RegSetDword(const std::string &path, const char *pszName, DWORD dwValue)
-{
-    HKEY hKey = CreateKey(path);
-    RegSetValueExA(hKey, pszName, 0, REG_DWORD, (const BYTE *)&dwValue, sizeof(dwValue));
-    RegCloseKey(hKey);
-}
-
-void RegSetBinary(const std::string &path, const char *pszName, const void *pData, DWORD cbData)
-{
-    HKEY hKey = CreateKey(path);
-    RegSetValueExA(hKey, pszName, 0, REG_BINARY, (const BYTE *)pData, cbData);
-    RegCloseKey(hKey);
-}
-
-void RegDeleteTree(const std::string &path)
-{
-    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
-}
-
-bool RegKeyExists(const std::string &path)
+static HKEY CreateKeyW(HKEY hRoot, const std::wstring &path)
 {
     HKEY hKey = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(hRoot, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey, NULL) != ERROR_SUCCESS)
+        return NULL;
+    return hKey;
+}
+
+void RegSetData(const std::string &path, const char *pszName, DWORD dwType, const void *pData, DWORD cbData,
+                HKEY hRoot)
+{
+    HKEY hKey = CreateKeyA(hRoot, path);
+    if (!hKey)
+        return;
+    RegSetValueExA(hKey, pszName, 0, dwType, (const BYTE *)pData, cbData);
+    RegCloseKey(hKey);
+}
+
+void RegSetData(const std::wstring &path, const wchar_t *pszName, DWORD dwType, const void *pData, DWORD cbData,
+                HKEY hRoot)
+{
+    HKEY hKey = CreateKeyW(hRoot, path);
+    if (!hKey)
+        return;
+    RegSetValueExW(hKey, pszName, 0, dwType, (const BYTE *)pData, cbData);
+    RegCloseKey(hKey);
+}
+
+void RegSetString(const std::string &path, const char *pszName, const std::string &value, HKEY hRoot)
+{
+    RegSetData(path, pszName, REG_SZ, value.c_str(), (DWORD)value.size() + 1, hRoot);
+}
+
+void RegSetString(const std::wstring &path, const wchar_t *pszName, const std::wstring &value, HKEY hRoot)
+{
+    RegSetData(path, pszName, REG_SZ, value.c_str(), (DWORD)((value.size() + 1) * sizeof(wchar_t)), hRoot);
+}
+
+/* The '~' after the counted characters keeps the registry from adding a
+ * terminator (it does when a NUL follows the data in memory). */
+void RegSetUnterminated(const std::string &path, const char *pszName, const std::string &value, HKEY hRoot)
+{
+    std::string data = value + '~';
+    RegSetData(path, pszName, REG_SZ, data.c_str(), (DWORD)value.size(), hRoot);
+}
+
+void RegSetUnterminated(const std::wstring &path, const wchar_t *pszName, const std::wstring &value, HKEY hRoot)
+{
+    std::wstring data = value + L'~';
+    RegSetData(path, pszName, REG_SZ, data.c_str(), (DWORD)(value.size() * sizeof(wchar_t)), hRoot);
+}
+
+void RegSetDword(const std::string &path, const char *pszName, DWORD dwValue, HKEY hRoot)
+{
+    RegSetData(path, pszName, REG_DWORD, &dwValue, sizeof(dwValue), hRoot);
+}
+
+void RegSetDword(const std::wstring &path, const wchar_t *pszName, DWORD dwValue, HKEY hRoot)
+{
+    RegSetData(path, pszName, REG_DWORD, &dwValue, sizeof(dwValue), hRoot);
+}
+
+void RegMakeKey(const std::string &path, HKEY hRoot)
+{
+    HKEY hKey = CreateKeyA(hRoot, path);
+    if (hKey)
+        RegCloseKey(hKey);
+}
+
+/* Readers. */
+
+static HKEY OpenKeyA(HKEY hRoot, const std::string &path)
+{
+    HKEY hKey = NULL;
+    if (RegOpenKeyExA(hRoot, path.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+        return NULL;
+    return hKey;
+}
+
+static HKEY OpenKeyW(HKEY hRoot, const std::wstring &path)
+{
+    HKEY hKey = NULL;
+    if (RegOpenKeyExW(hRoot, path.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+        return NULL;
+    return hKey;
+}
+
+std::vector<BYTE> RegGetData(const std::string &path, const char *pszName, HKEY hRoot)
+{
+    std::vector<BYTE> data;
+    HKEY hKey = OpenKeyA(hRoot, path);
+    if (!hKey)
+        return data;
+    DWORD cbData = 0;
+    if (RegQueryValueExA(hKey, pszName, NULL, NULL, NULL, &cbData) == ERROR_SUCCESS) {
+        data.resize(cbData + 2);
+        if (RegQueryValueExA(hKey, pszName, NULL, NULL, data.data(), &cbData) == ERROR_SUCCESS)
+            data.resize(cbData);
+        else
+            data.clear();
+    }
+    RegCloseKey(hKey);
+    return data;
+}
+
+std::vector<BYTE> RegGetData(const std::wstring &path, const wchar_t *pszName, HKEY hRoot)
+{
+    std::vector<BYTE> data;
+    HKEY hKey = OpenKeyW(hRoot, path);
+    if (!hKey)
+        return data;
+    DWORD cbData = 0;
+    if (RegQueryValueExW(hKey, pszName, NULL, NULL, NULL, &cbData) == ERROR_SUCCESS) {
+        data.resize(cbData + 2);
+        if (RegQueryValueExW(hKey, pszName, NULL, NULL, data.data(), &cbData) == ERROR_SUCCESS)
+            data.resize(cbData);
+        else
+            data.clear();
+    }
+    RegCloseKey(hKey);
+    return data;
+}
+
+std::string RegGetString(const std::string &path, const char *pszName, HKEY hRoot)
+{
+    std::vector<BYTE> data = RegGetData(path, pszName, hRoot);
+    std::string text(data.begin(), data.end());
+    while (!text.empty() && text.back() == 0)
+        text.pop_back();
+    return text;
+}
+
+std::wstring RegGetString(const std::wstring &path, const wchar_t *pszName, HKEY hRoot)
+{
+    std::vector<BYTE> data = RegGetData(path, pszName, hRoot);
+    std::wstring text((const wchar_t *)data.data(), data.size() / sizeof(wchar_t));
+    while (!text.empty() && text.back() == 0)
+        text.pop_back();
+    return text;
+}
+
+bool RegKeyExists(const std::string &path, HKEY hRoot)
+{
+    HKEY hKey = OpenKeyA(hRoot, path);
+    if (!hKey)
         return false;
     RegCloseKey(hKey);
     return true;
 }
 
-bool RegValueExists(const std::string &path, const char *pszName)
+bool RegKeyExists(const std::wstring &path, HKEY hRoot)
 {
-    HKEY hKey = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+    HKEY hKey = OpenKeyW(hRoot, path);
+    if (!hKey)
         return false;
-    LONG lr = RegQueryValueExA(hKey, pszName, NULL, NULL, NULL, NULL);
     RegCloseKey(hKey);
-    return lr == ERROR_SUCCESS;
+    return true;
+}
+
+bool RegValueExists(const std::string &path, const char *pszName, HKEY hRoot)
+{
+    HKEY hKey = OpenKeyA(hRoot, path);
+    if (!hKey)
+        return false;
+    LONG lResult = RegQueryValueExA(hKey, pszName, NULL, NULL, NULL, NULL);
+    RegCloseKey(hKey);
+    return lResult == ERROR_SUCCESS;
+}
+
+bool RegValueExists(const std::wstring &path, const wchar_t *pszName, HKEY hRoot)
+{
+    HKEY hKey = OpenKeyW(hRoot, path);
+    if (!hKey)
+        return false;
+    LONG lResult = RegQueryValueExW(hKey, pszName, NULL, NULL, NULL, NULL);
+    RegCloseKey(hKey);
+    return lResult == ERROR_SUCCESS;
+}
+
+/* Deleting. */
+
+void RegDeleteTree(const std::string &path, HKEY hRoot)
+{
+    RegDeleteTreeA(hRoot, path.c_str());
+    RegDeleteKeyA(hRoot, path.c_str());
+}
+
+void RegDeleteTree(const std::wstring &path, HKEY hRoot)
+{
+    RegDeleteTreeW(hRoot, path.c_str());
+    RegDeleteKeyW(hRoot, path.c_str());
+}
+
+/* nSubKeys and nValues start at 1: a key that cannot be queried is kept. */
+void RegDeleteIfEmpty(const std::string &path, HKEY hRoot)
+{
+    HKEY hKey = OpenKeyA(hRoot, path);
+    if (!hKey)
+        return;
+    DWORD nSubKeys = 1, nValues = 1;
+    RegQueryInfoKeyA(hKey, NULL, NULL, NULL, &nSubKeys, NULL, NULL, &nValues, NULL, NULL, NULL, NULL);
+    RegCloseKey(hKey);
+    if (nSubKeys == 0 && nValues == 0)
+        RegDeleteKeyA(hRoot, path.c_str());
+}
+
+void RegDeleteIfEmpty(const std::wstring &path, HKEY hRoot)
+{
+    HKEY hKey = OpenKeyW(hRoot, path);
+    if (!hKey)
+        return;
+    DWORD nSubKeys = 1, nValues = 1;
+    RegQueryInfoKeyW(hKey, NULL, NULL, NULL, &nSubKeys, NULL, NULL, &nValues, NULL, NULL, NULL, NULL);
+    RegCloseKey(hKey);
+    if (nSubKeys == 0 && nValues == 0)
+        RegDeleteKeyW(hRoot, path.c_str());
 }
 
 std::string ReadWholeFile(const std::string &path)

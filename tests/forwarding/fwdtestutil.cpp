@@ -90,7 +90,7 @@ void WritePageKey(int nJob, DWORD dwPage, const std::string &file, DWORD cbSize,
     RegSetDword(key, "Size", cbSize);
     if (pDevMode) {
         RegSetDword(key, "DevModeSize", cbDevMode);
-        RegSetBinary(key, "DevMode", pDevMode, cbDevMode);
+        RegSetData(key, "DevMode", REG_BINARY, pDevMode, cbDevMode);
     }
     RegSetString(key, "Ready", "YES");
 }

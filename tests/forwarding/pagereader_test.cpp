@@ -25,7 +25,7 @@ static int Check(const std::string &bytes, PageLayout *pLayout)
     return CheckPageBytes((const BYTE *)bytes.data(), (DWORD)bytes.size(), pLayout);
 }
 
-TEST(pagereader, CheckPageBytes)
+TEST(PageReader, CheckPageBytes)
 {
     PageLayout st = { 0xAAAA, 0xAAAA, 0xAAAA };
     std::string emf = TinyEmf();
@@ -88,7 +88,7 @@ TEST(pagereader, CheckPageBytes)
     EXPECT_EQ(0xAAAAu, dwBad);
 }
 
-TEST(pagereader, ReadPageFile)
+TEST(PageReader, ReadPageFile)
 {
     std::string dir = MakeTempDir("pagefile");
     std::string file = dir + "\\page.emf";
@@ -162,7 +162,7 @@ static int DarkPixelsWhenPlayed(HENHMETAFILE hEmf)
     return nDark;
 }
 
-TEST(pagereader, ReadMetaFile)
+TEST(PageReader, ReadMetaFile)
 {
     std::string emf = MakeEmfBytes({ "Page reader", "second line" }, false);
     ASSERT_GT(emf.size(), 200u);

@@ -13,7 +13,7 @@ static void FreeCopyDCs(ForwardTarget *pTarget)
     pTarget->phCopyDCs = NULL;
 }
 
-TEST(printsession, DoStartDocument)
+TEST(PrintSession, DoStartDocument)
 {
     ForwardTarget st = {};
     OpenTestLog();
@@ -54,7 +54,7 @@ TEST(printsession, DoStartDocument)
     FreeCopyDCs(&st);
 }
 
-TEST(printsession, DoEndDocument)
+TEST(PrintSession, DoEndDocument)
 {
     ForwardTarget st = {};
     EXPECT_EQ(0, DoEndDocument(NULL, 1));

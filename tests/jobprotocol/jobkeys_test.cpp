@@ -160,7 +160,7 @@ TEST_F(JobKeys, RedirectPrinting_ReadRegistryKey)
     HeapFree(GetProcessHeap(), 0, pDevMode);
     pDevMode = NULL;
 
-    RegSetBinary(key, "DevMode", devMode, sizeof(devMode));
+    RegSetData(key, "DevMode", REG_BINARY, devMode, sizeof(devMode));
     EXPECT_EQ(RET_PAGE_READY, RedirectPrinting_ReadRegistryKey(TEST_PRINTER, 9, 1, szFile, sizeof(szFile), &dwSize,
                                                                &pDevMode, &dwDevModeSize));
     EXPECT_EQ(1234u, dwSize);

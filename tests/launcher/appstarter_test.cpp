@@ -11,7 +11,7 @@
 
 #define MARKER "\x7f\x7f\x7f"
 
-TEST(appstarter, GetWorkingDirectory)
+TEST(AppStarter, GetWorkingDirectory)
 {
     struct Case {
         const char *pszPath, *pszDir;
@@ -42,7 +42,7 @@ TEST(appstarter, GetWorkingDirectory)
     EXPECT_FALSE(StartApp_GetWorkingDirectory("viewer.exe", szDir, 0));
 }
 
-TEST(appstarter, GetShowCommand)
+TEST(AppStarter, GetShowCommand)
 {
     EXPECT_EQ(SW_SHOW, StartApp_GetShowCommand(0x1));
     EXPECT_EQ(SW_SHOW, StartApp_GetShowCommand(0x7));
@@ -51,7 +51,7 @@ TEST(appstarter, GetShowCommand)
     EXPECT_EQ(SW_HIDE, StartApp_GetShowCommand(0x33)); /* hidden wins over minimized */
 }
 
-TEST(appstarter, ComposeCommandLine)
+TEST(AppStarter, ComposeCommandLine)
 {
     char szFull[APP_FULL_COMMAND_LINE_SIZE] = MARKER;
     /* Without SAF_APPEND_COMMAND_LINE the text is dropped. */
@@ -105,9 +105,9 @@ static std::string UniqueName(const char *pszTag)
     return std::string("jh_launcher_") + pszTag + "_" + std::to_string(GetCurrentProcessId());
 }
 
-TEST(appstarter, StartApplicationAfterPrinting)
+TEST(AppStarter, StartApplicationAfterPrinting)
 {
-    std::string dir = FreshTempDir("appafter");
+    std::string dir = MakeTempDir("appafter");
     std::string app = dir + "\\viewer.exe";
     ASSERT_TRUE(CopyProgram("testapp.exe", app));
     std::string record = app + ".record";
@@ -147,9 +147,9 @@ TEST(appstarter, StartApplicationAfterPrinting)
     RemoveTree(dir);
 }
 
-TEST(appstarter, StartApplicationHandshake)
+TEST(AppStarter, StartApplicationHandshake)
 {
-    std::string dir = FreshTempDir("apphandshake");
+    std::string dir = MakeTempDir("apphandshake");
     std::string app = BinDir() + "testapp.exe";
     std::string record = dir + "\\handshake.record";
     std::string eventName = UniqueName("ready");
@@ -196,9 +196,9 @@ TEST(appstarter, StartApplicationHandshake)
     RemoveTree(dir);
 }
 
-TEST(appstarter, StartApplicationPaths)
+TEST(AppStarter, StartApplicationPaths)
 {
-    std::string dir = FreshTempDir("apppaths");
+    std::string dir = MakeTempDir("apppaths");
 
     /* No '\' and no ':': started in the caller's own current directory. */
     std::string app = dir + "\\viewer.exe";

@@ -29,7 +29,7 @@ static std::string UniqueName(const char *pszTag)
 
 TEST(LauncherE2E, StartBeforePrinting)
 {
-    std::string dir = FreshTempDir("e2e_before");
+    std::string dir = MakeTempDir("e2e_before");
     std::string record = dir + "\\app.record";
     std::string eventName = UniqueName("ready");
     std::string quitName = UniqueName("quit");
@@ -58,7 +58,7 @@ TEST(LauncherE2E, StartBeforePrinting)
 
 TEST(LauncherE2E, StartAfterPrintingWithPostPrintActions)
 {
-    std::string dir = FreshTempDir("e2e_after");
+    std::string dir = MakeTempDir("e2e_after");
     std::string output = dir + "\\output", outFile = output + "\\doc.jhview";
     std::string outbox = dir + "\\outbox", site = dir + "\\site", trace = dir + "\\trace.txt";
     CreateDirectoryA(output.c_str(), NULL);

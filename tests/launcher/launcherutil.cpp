@@ -50,34 +50,6 @@ bool CopyProgram(const char *pszProgram, const std::string &to)
     return CopyFileA((BinDir() + pszProgram).c_str(), to.c_str(), FALSE) != FALSE;
 }
 
-void RemoveTree(const std::string &path)
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE hFind = FindFirstFileA((path + "\\*").c_str(), &fd);
-    if (hFind != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = path + "\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(hFind, &fd));
-        FindClose(hFind);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-std::string FreshTempDir(const char *pszTag)
-{
-    std::string dir = MakeTempDir(pszTag);
-    RemoveTree(dir);
-    CreateDirectoryA(dir.c_str(), NULL);
-    return dir;
-}
-
 static void SaveTree(HKEY hKey, const std::string &subkey, SavedKey &saved)
 {
     char szName[1024];
@@ -116,49 +88,19 @@ SavedKey SaveKey(HKEY hRoot, const std::string &path)
     return saved;
 }
 
-static HKEY CreateAt(HKEY hRoot, const std::string &path)
-{
-    HKEY hKey = NULL;
-    RegCreateKeyExA(hRoot, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &hKey, NULL);
-    return hKey;
-}
-
 void RestoreKey(const SavedKey &saved)
 {
-    RegDeleteAll(saved.hRoot, saved.path);
+    RegDeleteTree(saved.path, saved.hRoot);
     if (!saved.bExisted)
         return;
-    HKEY hKey = CreateAt(saved.hRoot, saved.path);
-    if (hKey)
-        RegCloseKey(hKey);
-    for (const std::string &subkey : saved.subkeys) {
-        hKey = CreateAt(saved.hRoot, saved.path + "\\" + subkey);
-        if (hKey)
-            RegCloseKey(hKey);
-    }
+    RegMakeKey(saved.path, saved.hRoot);
+    for (const std::string &subkey : saved.subkeys)
+        RegMakeKey(saved.path + "\\" + subkey, saved.hRoot);
     for (const SavedKey::Value &v : saved.values) {
-        hKey = CreateAt(saved.hRoot, v.subkey.empty() ? saved.path : saved.path + "\\" + v.subkey);
-        if (!hKey)
-            continue;
-        RegSetValueExA(hKey, v.name.empty() ? NULL : v.name.c_str(), 0, v.dwType, (const BYTE *)v.data.data(),
-                       (DWORD)v.data.size());
-        RegCloseKey(hKey);
+        std::string key = v.subkey.empty() ? saved.path : saved.path + "\\" + v.subkey;
+        RegSetData(key, v.name.empty() ? NULL : v.name.c_str(), v.dwType, v.data.data(), (DWORD)v.data.size(),
+                   saved.hRoot);
     }
-}
-
-void RegSetText(HKEY hRoot, const std::string &path, const char *pszName, const std::string &value)
-{
-    HKEY hKey = CreateAt(hRoot, path);
-    if (!hKey)
-        return;
-    RegSetValueExA(hKey, pszName, 0, REG_SZ, (const BYTE *)value.c_str(), (DWORD)value.size() + 1);
-    RegCloseKey(hKey);
-}
-
-void RegDeleteAll(HKEY hRoot, const std::string &path)
-{
-    RegDeleteTreeA(hRoot, path.c_str());
-    RegDeleteKeyA(hRoot, path.c_str());
 }
 
 std::vector<std::string> ReadTraceInStartOrder(const std::string &path)
@@ -196,17 +138,17 @@ static std::string RecorderCommand(const std::string &record)
 static void RegisterRecorder(const std::string &ext, const std::string &cls, const char *pszVerb,
                              const std::string &record)
 {
-    RegSetText(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + ext, NULL, cls);
-    RegSetText(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + cls + "\\shell\\" + pszVerb + "\\command", NULL,
-               RecorderCommand(record));
+    RegSetString("Software\\Classes\\" + ext, NULL, cls, HKEY_LOCAL_MACHINE);
+    RegSetString("Software\\Classes\\" + cls + "\\shell\\" + pszVerb + "\\command", NULL, RecorderCommand(record),
+                 HKEY_LOCAL_MACHINE);
 }
 
 SavedKey RegisterShellRecorders(const std::string &dir)
 {
     SavedKey folderOpen = SaveKey(HKEY_LOCAL_MACHINE, kFolderOpenKey);
-    RegDeleteAll(HKEY_LOCAL_MACHINE, kFolderOpenKey);
-    RegSetText(HKEY_LOCAL_MACHINE, std::string(kFolderOpenKey) + "\\command", NULL,
-               RecorderCommand(dir + "\\folder.record"));
+    RegDeleteTree(kFolderOpenKey, HKEY_LOCAL_MACHINE);
+    RegSetString(std::string(kFolderOpenKey) + "\\command", NULL, RecorderCommand(dir + "\\folder.record"),
+                 HKEY_LOCAL_MACHINE);
     RegisterRecorder(".jhview", "JhTest.Viewer", "open", dir + "\\viewer.record");
     RegisterRecorder(".jhedit", "JhTest.Editor", "edit", dir + "\\edit.record");
     return folderOpen;
@@ -214,9 +156,9 @@ SavedKey RegisterShellRecorders(const std::string &dir)
 
 void UnregisterShellRecorders(const SavedKey &folderOpen)
 {
-    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\.jhview");
-    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\JhTest.Viewer");
-    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\.jhedit");
-    RegDeleteAll(HKEY_LOCAL_MACHINE, "Software\\Classes\\JhTest.Editor");
+    RegDeleteTree("Software\\Classes\\.jhview", HKEY_LOCAL_MACHINE);
+    RegDeleteTree("Software\\Classes\\JhTest.Viewer", HKEY_LOCAL_MACHINE);
+    RegDeleteTree("Software\\Classes\\.jhedit", HKEY_LOCAL_MACHINE);
+    RegDeleteTree("Software\\Classes\\JhTest.Editor", HKEY_LOCAL_MACHINE);
     RestoreKey(folderOpen);
 }

@@ -16,11 +16,6 @@ bool WaitForFile(const std::string &path, DWORD dwTimeoutMs);
 void EndRecordedProcess(const std::string &recordPath);
 /* Copies a program of build/bin to pszTo, creating its folders. */
 bool CopyProgram(const char *pszProgram, const std::string &to);
-/* MakeTempDir, emptied of whatever an earlier run with the same process id
- * left there. */
-std::string FreshTempDir(const char *pszTag);
-/* Deletes a folder and everything in it. */
-void RemoveTree(const std::string &path);
 
 /* A registry key (tree) saved with all its values and restored later:
  * whatever the test did beneath it is replaced by the saved state. */
@@ -38,9 +33,6 @@ struct SavedKey {
 };
 SavedKey SaveKey(HKEY hRoot, const std::string &path);
 void RestoreKey(const SavedKey &saved);
-
-void RegSetText(HKEY hRoot, const std::string &path, const char *pszName, const std::string &value);
-void RegDeleteAll(HKEY hRoot, const std::string &path);
 
 /* Shell associations that start testapp.exe as a recorder, writing into dir:
  * a folder opened with "open" gives folder.record (the Folder class's DDE

@@ -17,7 +17,7 @@ static const char kMailKey[] = "Software\\Clients\\Mail";
 static const char kOfficeKey[] = "Software\\Microsoft\\Office";
 static const char kOutlook14Key[] = "Software\\Microsoft\\Office\\14.0\\Outlook";
 
-TEST(postprint, FormatKeyArgument)
+TEST(PostPrint, FormatKeyArgument)
 {
     char szArg[300] = MARKER;
     EXPECT_TRUE(PostPrint_FormatKeyArgument(7, PRINTER, FALSE, szArg, sizeof(szArg)));
@@ -34,40 +34,40 @@ TEST(postprint, FormatKeyArgument)
     EXPECT_FALSE(PostPrint_FormatKeyArgument(1, NULL, FALSE, szSmall, sizeof(szSmall)));
 }
 
-TEST(postprint, IsOutlook64Bit)
+TEST(PostPrint, IsOutlook64Bit)
 {
     SavedKey userMail = SaveKey(HKEY_CURRENT_USER, kMailKey);
     SavedKey machineMail = SaveKey(HKEY_LOCAL_MACHINE, kMailKey);
     SavedKey office = SaveKey(HKEY_LOCAL_MACHINE, kOfficeKey);
-    RegDeleteAll(HKEY_CURRENT_USER, kMailKey);
-    RegDeleteAll(HKEY_LOCAL_MACHINE, kOfficeKey);
+    RegDeleteTree(kMailKey, HKEY_CURRENT_USER);
+    RegDeleteTree(kOfficeKey, HKEY_LOCAL_MACHINE);
 
-    RegSetText(HKEY_LOCAL_MACHINE, kMailKey, NULL, "Native Mail Client");
-    RegSetText(HKEY_LOCAL_MACHINE, kOutlook14Key, "Bitness", "x64");
+    RegSetString(kMailKey, NULL, "Native Mail Client", HKEY_LOCAL_MACHINE);
+    RegSetString(kOutlook14Key, "Bitness", "x64", HKEY_LOCAL_MACHINE);
     EXPECT_FALSE(IsOutlook64Bit()) << "another default mail client";
 
-    RegSetText(HKEY_LOCAL_MACHINE, kMailKey, NULL, "Microsoft Outlook");
+    RegSetString(kMailKey, NULL, "Microsoft Outlook", HKEY_LOCAL_MACHINE);
     EXPECT_TRUE(IsOutlook64Bit());
-    RegSetText(HKEY_LOCAL_MACHINE, kOutlook14Key, "Bitness", "x86");
+    RegSetString(kOutlook14Key, "Bitness", "x86", HKEY_LOCAL_MACHINE);
     EXPECT_FALSE(IsOutlook64Bit());
-    RegSetText(HKEY_LOCAL_MACHINE, kOutlook14Key, "Bitness", "X64");
+    RegSetString(kOutlook14Key, "Bitness", "X64", HKEY_LOCAL_MACHINE);
     EXPECT_FALSE(IsOutlook64Bit()) << "compared case-sensitively";
-    RegDeleteAll(HKEY_LOCAL_MACHINE, kOutlook14Key);
-    RegSetText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Office\\16.0\\Outlook", "Bitness", "x64");
+    RegDeleteTree(kOutlook14Key, HKEY_LOCAL_MACHINE);
+    RegSetString("Software\\Microsoft\\Office\\16.0\\Outlook", "Bitness", "x64", HKEY_LOCAL_MACHINE);
     EXPECT_FALSE(IsOutlook64Bit()) << "only the 14.0 key counts";
 
     /* HKCU comes first; a key without a default value falls back to HKLM. */
-    RegSetText(HKEY_LOCAL_MACHINE, kOutlook14Key, "Bitness", "x64");
-    RegSetText(HKEY_LOCAL_MACHINE, kMailKey, NULL, "Native Mail Client");
-    RegSetText(HKEY_CURRENT_USER, kMailKey, NULL, "Microsoft Outlook");
+    RegSetString(kOutlook14Key, "Bitness", "x64", HKEY_LOCAL_MACHINE);
+    RegSetString(kMailKey, NULL, "Native Mail Client", HKEY_LOCAL_MACHINE);
+    RegSetString(kMailKey, NULL, "Microsoft Outlook", HKEY_CURRENT_USER);
     EXPECT_TRUE(IsOutlook64Bit());
-    RegSetText(HKEY_CURRENT_USER, kMailKey, NULL, "microsoft outlook");
+    RegSetString(kMailKey, NULL, "microsoft outlook", HKEY_CURRENT_USER);
     EXPECT_FALSE(IsOutlook64Bit()) << "a name that HKCU gives is not looked up again in HKLM";
-    RegDeleteAll(HKEY_CURRENT_USER, kMailKey);
-    RegSetText(HKEY_CURRENT_USER, kMailKey, "Other", "Microsoft Outlook");
-    RegSetText(HKEY_LOCAL_MACHINE, kMailKey, NULL, "Microsoft Outlook");
+    RegDeleteTree(kMailKey, HKEY_CURRENT_USER);
+    RegSetString(kMailKey, "Other", "Microsoft Outlook", HKEY_CURRENT_USER);
+    RegSetString(kMailKey, NULL, "Microsoft Outlook", HKEY_LOCAL_MACHINE);
     EXPECT_TRUE(IsOutlook64Bit());
-    RegDeleteAll(HKEY_LOCAL_MACHINE, kMailKey);
+    RegDeleteTree(kMailKey, HKEY_LOCAL_MACHINE);
     EXPECT_FALSE(IsOutlook64Bit()) << "no default mail client";
 
     RestoreKey(office);
@@ -88,7 +88,7 @@ static PostPrintSetup SetUpPostPrint(int nJob, const char *pszExt)
 {
     PostPrintSetup s;
     s.nJob = nJob;
-    s.dir = FreshTempDir("postprint");
+    s.dir = MakeTempDir("postprint");
     s.outFolder = s.dir + "\\output";
     s.outFile = s.outFolder + "\\doc" + pszExt;
     s.outbox = s.dir + "\\outbox";
@@ -134,7 +134,7 @@ static std::string EmailKeyArgument(int nJob)
     return "\"SOFTWARE\\Quennor Software LLC\\" PRINTER "\\Email_TMP\\" + std::to_string(nJob) + "\"";
 }
 
-TEST(postprint, StartPostPrintStepsAllFour)
+TEST(PostPrint, StartPostPrintStepsAllFour)
 {
     PostPrintSetup s = SetUpPostPrint(9101, ".jhview");
     std::string eml = s.outbox + "\\9101.eml";
@@ -179,7 +179,7 @@ TEST(postprint, StartPostPrintStepsAllFour)
     TearDownPostPrint(s);
 }
 
-TEST(postprint, StartPostPrintStepsSkipsAndRetries)
+TEST(PostPrint, StartPostPrintStepsSkipsAndRetries)
 {
     /* An output type with only an "edit" verb: opened once more with "edit". */
     PostPrintSetup s = SetUpPostPrint(9102, ".jhedit");
@@ -206,7 +206,7 @@ TEST(postprint, StartPostPrintStepsSkipsAndRetries)
     TearDownPostPrint(s);
 }
 
-TEST(postprint, StartPostPrintStepsSenderBitness)
+TEST(PostPrint, StartPostPrintStepsSenderBitness)
 {
     PostPrintSetup s = SetUpPostPrint(9103, ".jhview");
     SavedKey userMail = SaveKey(HKEY_CURRENT_USER, kMailKey);
@@ -226,9 +226,9 @@ TEST(postprint, StartPostPrintStepsSenderBitness)
         {"Native Mail Client", "x64", false},
     };
     for (const Case &c : cases) {
-        RegDeleteAll(HKEY_CURRENT_USER, kMailKey);
-        RegSetText(HKEY_LOCAL_MACHINE, kMailKey, NULL, c.pszClient);
-        RegSetText(HKEY_LOCAL_MACHINE, kOutlook14Key, "Bitness", c.pszBitness);
+        RegDeleteTree(kMailKey, HKEY_CURRENT_USER);
+        RegSetString(kMailKey, NULL, c.pszClient, HKEY_LOCAL_MACHINE);
+        RegSetString(kOutlook14Key, "Bitness", c.pszBitness, HKEY_LOCAL_MACHINE);
         DeleteFileA(s.trace.c_str());
         DeleteFileA(eml.c_str());
         StartPostPrintSteps(s.nJob, PRINTER, 0x2);

@@ -128,7 +128,7 @@ protected:
         RegSetString(key, "Forwarding", file);
         RegSetDword(key, "Size", 4);
         RegSetDword(key, "DevModeSize", 4);
-        RegSetBinary(key, "DevMode", "dmdm", 4);
+        RegSetData(key, "DevMode", REG_BINARY, "dmdm", 4);
         if (bReady)
             RegSetString(key, "Ready", "YES");
         return file;

@@ -178,7 +178,7 @@ const FlagAccessor kFlagAccessors[] = {
 
 } // namespace
 
-TEST(devmode, size_check)
+TEST(DevMode, size_check)
 {
     std::vector<BYTE> buffer(DRIVER_DEVMODE_SIZE + 1, 0);
     EXPECT_EQ(1, IsDriverDevModeSize(6879));
@@ -201,7 +201,7 @@ TEST(devmode, size_check)
         ASSERT_EQ(0, block[i]) << "byte " << i;
 }
 
-TEST(devmode, no_block_defaults)
+TEST(DevMode, no_block_defaults)
 {
     EXPECT_EQ(300, DevMode_GetPrintQuality(nullptr));
     EXPECT_EQ(300, DevMode_GetYResolution(nullptr));
@@ -253,7 +253,7 @@ TEST(devmode, no_block_defaults)
     }
 }
 
-TEST(devmode, flag_bits)
+TEST(DevMode, flag_bits)
 {
     EXPECT_EQ(81u, sizeof(kFlagAccessors) / sizeof(kFlagAccessors[0]));
     for (const FlagAccessor& flag : kFlagAccessors) {
@@ -294,7 +294,7 @@ TEST(devmode, flag_bits)
     EXPECT_EQ(0, block[6654]);  /* the 16-bit word does not spill over */
 }
 
-TEST(devmode, resolution)
+TEST(DevMode, resolution)
 {
     std::vector<BYTE> block = NewBlock();
     DriverDevMode* pDevMode = AsDevMode(block);
@@ -324,7 +324,7 @@ TEST(devmode, resolution)
     EXPECT_EQ(2100, RawShort(block, 82));
 }
 
-TEST(devmode, color_depth)
+TEST(DevMode, color_depth)
 {
     std::vector<BYTE> block = NewBlock();
     DriverDevMode* pDevMode = AsDevMode(block);
@@ -350,7 +350,7 @@ TEST(devmode, color_depth)
     EXPECT_EQ(0u, pDevMode->dmPublic.dmFields);
 }
 
-TEST(devmode, numeric_limits)
+TEST(DevMode, numeric_limits)
 {
     std::vector<BYTE> block = NewBlock();
     DriverDevMode* pDevMode = AsDevMode(block);
@@ -405,7 +405,7 @@ TEST(devmode, numeric_limits)
     EXPECT_EQ(0, block[6670]);  /* the last entry ends before SelectedBatesFormat */
 }
 
-TEST(devmode, watermark_brightness)
+TEST(DevMode, watermark_brightness)
 {
     std::vector<BYTE> block = NewBlock();
     DriverDevMode* pDevMode = AsDevMode(block);
@@ -430,7 +430,7 @@ TEST(devmode, watermark_brightness)
     EXPECT_EQ(0x00C800C8u, DevMode_GetWatermarkBrightness(pDevMode));
 }
 
-TEST(devmode, odd_offsets)
+TEST(DevMode, odd_offsets)
 {
     /* Raw bytes at the odd offsets read back through the accessors ... */
     std::vector<BYTE> block = NewBlock();
@@ -478,7 +478,7 @@ TEST(devmode, odd_offsets)
     EXPECT_EQ(65u, wcslen(szLong));
 }
 
-TEST(devmode, strings)
+TEST(DevMode, strings)
 {
     std::vector<BYTE> block(DRIVER_DEVMODE_SIZE, 0xEE);
     DriverDevMode* pDevMode = AsDevMode(block);
@@ -555,7 +555,7 @@ TEST(devmode, strings)
     EXPECT_STREQ(L"Redirect Printer", DevMode_GetDeviceName(pDevMode));
 }
 
-TEST(devmode, terminate_strings)
+TEST(DevMode, terminate_strings)
 {
     std::vector<BYTE> block(DRIVER_DEVMODE_SIZE, 0x41);
     DriverDevMode* pDevMode = AsDevMode(block);
@@ -571,7 +571,7 @@ TEST(devmode, terminate_strings)
     EXPECT_EQ(0x41414141u, RawDword(block, 220));
 }
 
-TEST(devmode, annotation_font)
+TEST(DevMode, annotation_font)
 {
     std::vector<BYTE> block(DRIVER_DEVMODE_SIZE, 0xEE);
     DriverDevMode* pDevMode = AsDevMode(block);
@@ -599,7 +599,7 @@ TEST(devmode, annotation_font)
 }
 
 /* The DLL exports the same functions with C names. */
-TEST(drvsettings_dll, c_interface)
+TEST(DrvSettingsDll, c_interface)
 {
     std::string path = BinDir() + "drvsettings.dll";
     HMODULE hModule = LoadLibraryA(path.c_str());

@@ -23,7 +23,7 @@ static int Parse(std::vector<const WCHAR *> words, ToolArgs *pArgs, std::wstring
     return nResult;
 }
 
-TEST(drvsettings_tool, ParseArguments)
+TEST(DrvSettingsTool, ParseArguments)
 {
     ToolArgs args;
     std::wstring error;
@@ -93,7 +93,7 @@ static std::string WriteDevModeFile(const std::string &dir, const DriverDevMode 
     return path;
 }
 
-TEST(drvsettings_tool, DeviceModeSources)
+TEST(DrvSettingsTool, DeviceModeSources)
 {
     RegistryScope scope;
     DriverDevMode dm, loaded;
@@ -115,8 +115,7 @@ TEST(drvsettings_tool, DeviceModeSources)
     ASSERT_EQ(1, LoadDevModeFile(Widen(path).c_str(), &loaded, &dwError));
     EXPECT_EQ(17u, DevMode_GetFileFormat(&loaded));
     EXPECT_EQ((DWORD)TEST_PRINTER_ID, DevMode_GetPrinterId(&loaded));
-    DeleteFileA(path.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
 
     /* A printer's own device mode: the public part only. */
     DEVMODEW plain = {};
@@ -145,7 +144,7 @@ TEST(drvsettings_tool, DeviceModeSources)
     EXPECT_EQ(DMPAPER_A4, DevMode_GetPaperSize(&loaded));
 }
 
-TEST(drvsettings_tool, ReadExportedSetting)
+TEST(DrvSettingsTool, ReadExportedSetting)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -213,13 +212,11 @@ static DWORD RunToolCaptured(const std::string &args, std::string *pOut, std::st
         CloseHandle(hErr);
     *pOut = ReadWholeFile(outPath);
     *pErr = ReadWholeFile(errPath);
-    DeleteFileA(outPath.c_str());
-    DeleteFileA(errPath.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
     return dwExit;
 }
 
-TEST(drvsettings_tool, Output)
+TEST(DrvSettingsTool, Output)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -252,11 +249,10 @@ TEST(drvsettings_tool, Output)
     EXPECT_NE(std::string::npos, out.find("Usage:"));
     EXPECT_NE(std::string::npos, out.find("Exit codes"));
 
-    DeleteFileA(dmPath.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
 }
 
-TEST(drvsettings_tool, ExitCodes)
+TEST(DrvSettingsTool, ExitCodes)
 {
     std::string dir = MakeTempDir("drvexit");
     EXPECT_EQ(0u, RunTool("help"));
@@ -279,11 +275,10 @@ TEST(drvsettings_tool, ExitCodes)
     EXPECT_EQ(3u, RunTool("get --printer \"" CUPS_PRINTER "\" \"Default Settings\" \"No Such Key\""));
     EXPECT_EQ(0u, RunTool("get --printer \"" CUPS_PRINTER "\" \"Default Settings\" \"Paper Size\""));
 
-    DeleteFileA((dir + "\\short.dm").c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
 }
 
-TEST(drvsettings_tool, ExportFromDevModeFile)
+TEST(DrvSettingsTool, ExportFromDevModeFile)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -310,18 +305,16 @@ TEST(drvsettings_tool, ExportFromDevModeFile)
     EXPECT_EQ("secret", IniValue(ini, "PDF Settings", "Document User Password"));
     EXPECT_EQ("Email Settings", ini.back().name);
 
-    DeleteFileA(iniPath.c_str());
-    DeleteFileA(dmPath.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RemoveTree(dir);
 }
 
 /* An installed printer without the driver's block: its public fields, and
  * the registry settings kept under its own name. */
-TEST(drvsettings_tool, ExportFromPrinter)
+TEST(DrvSettingsTool, ExportFromPrinter)
 {
-    RawDeleteTree(kCupsPrinterKey);
-    RawSetDword(kCupsPrinterKey + L"\\Redirect Printing Settings", L"Printer count", 1);
-    RawSetString(kCupsPrinterKey + L"\\Redirect Printing Settings", L"Printer 1", L"Archive Copy");
+    RegDeleteTree(kCupsPrinterKey);
+    RegSetDword(kCupsPrinterKey + L"\\Redirect Printing Settings", L"Printer count", 1);
+    RegSetUnterminated(kCupsPrinterKey + L"\\Redirect Printing Settings", L"Printer 1", L"Archive Copy");
     std::string dir = MakeTempDir("drvprinter");
     std::string iniPath = dir + "\\printer.ini";
 
@@ -331,8 +324,7 @@ TEST(drvsettings_tool, ExportFromPrinter)
     EXPECT_EQ("300", IniValue(ini, "Default Settings", "X DPI"));
     EXPECT_EQ("Archive Copy", IniValue(ini, "Redirect Printing", "Printer1"));
 
-    RawDeleteTree(kCupsPrinterKey);
-    RawDeleteIfEmpty(TEST_ROOT);
-    DeleteFileA(iniPath.c_str());
-    RemoveDirectoryA(dir.c_str());
+    RegDeleteTree(kCupsPrinterKey);
+    RegDeleteIfEmpty(TEST_ROOT);
+    RemoveTree(dir);
 }

@@ -11,7 +11,7 @@ static const std::wstring kPdf = PrinterKey() + L"\\Pdf Settings";
 static const std::wstring kWatermark = PrinterKey() + L"\\Watermark";
 static const std::wstring kPostPrint = PrinterKey() + L"\\Post Print Settings";
 
-TEST(families, DecimalForm)
+TEST(Families, DecimalForm)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -20,12 +20,12 @@ TEST(families, DecimalForm)
 
     EXPECT_EQ(1, GetPdfStreamCompression(&dm, &nValue)); /* missing: default */
     EXPECT_EQ(105, nValue);
-    RawSetString(kPdf, L"Stream Compression", L"abc");
+    RegSetUnterminated(kPdf, L"Stream Compression", L"abc");
     EXPECT_EQ(1, GetPdfStreamCompression(&dm, &nValue));
     EXPECT_EQ(0, nValue);
 
     ASSERT_EQ(1, SetPdfJpegQuality(&dm, 60));
-    EXPECT_EQ(L"60", RawGetString(kPdf, L"JPEG Quality"));
+    EXPECT_EQ(L"60", RegGetString(kPdf, L"JPEG Quality"));
     EXPECT_EQ(0, SetPdfJpegQuality(&dm, 0));
     EXPECT_EQ(0, SetPdfJpegQuality(&dm, 101));
     EXPECT_EQ(1, GetPdfJpegQuality(&dm, &nValue));
@@ -41,7 +41,7 @@ TEST(families, DecimalForm)
 
     /* Any 32-bit number survives the text form. */
     ASSERT_EQ(1, SetPdfDocumentSecurityFlag(&dm, INT_MIN));
-    EXPECT_EQ(L"-2147483648", RawGetString(kPdf, L"Document Security Flag"));
+    EXPECT_EQ(L"-2147483648", RegGetString(kPdf, L"Document Security Flag"));
     EXPECT_EQ(1, GetPdfDocumentSecurityFlag(&dm, &nValue));
     EXPECT_EQ(INT_MIN, nValue);
     ASSERT_EQ(1, SetPdfDocumentSecurityFlag(&dm, 123456789));
@@ -56,27 +56,27 @@ TEST(families, DecimalForm)
     EXPECT_EQ(0, SetPdfCreateSubset(NULL, 1));
 }
 
-TEST(families, YesNoForm)
+TEST(Families, YesNoForm)
 {
     RegistryScope scope;
     DriverDevMode dm;
     MakeTestBlock(&dm);
 
     EXPECT_EQ(0, GetPostPrintOpenOutputFolder(&dm));
-    RawSetString(kPostPrint, L"Open output folder", L"YES");
+    RegSetUnterminated(kPostPrint, L"Open output folder", L"YES");
     EXPECT_EQ(1, GetPostPrintOpenOutputFolder(&dm));
-    RawSetString(kPostPrint, L"Open output folder", L"1");
+    RegSetUnterminated(kPostPrint, L"Open output folder", L"1");
     EXPECT_EQ(0, GetPostPrintOpenOutputFolder(&dm));
-    RawSetString(kPostPrint, L"Open output folder", L"yes please");
+    RegSetUnterminated(kPostPrint, L"Open output folder", L"yes please");
     EXPECT_EQ(0, GetPostPrintOpenOutputFolder(&dm));
 
     /* Only 1 means yes, except for the three e-mail switches. */
     EXPECT_EQ(1, SetPostPrintOpenOutputFolder(&dm, 2));
-    EXPECT_EQ(L"No", RawGetString(kPostPrint, L"Open output folder"));
+    EXPECT_EQ(L"No", RegGetString(kPostPrint, L"Open output folder"));
     EXPECT_EQ(1, SetPostPrintOpenOutputFolder(&dm, 1));
-    EXPECT_EQ(L"Yes", RawGetString(kPostPrint, L"Open output folder"));
+    EXPECT_EQ(L"Yes", RegGetString(kPostPrint, L"Open output folder"));
     EXPECT_EQ(1, SetSmtpEnableSsl(&dm, 2));
-    EXPECT_EQ(L"Yes", RawGetString(kPostPrint + L"\\Email Settings", L"SMTP Enable SSL"));
+    EXPECT_EQ(L"Yes", RegGetString(kPostPrint + L"\\Email Settings", L"SMTP Enable SSL"));
     EXPECT_EQ(1, SetSharePointSilent(&dm, -1));
     EXPECT_EQ(0, GetSharePointSilent(&dm));
     EXPECT_EQ(0, GetPostPrintOpenOutputFolder(NULL));
@@ -86,18 +86,18 @@ TEST(families, YesNoForm)
     EXPECT_EQ(0, SetEmailSenderClient(&dm, 2));
     EXPECT_EQ(1, SetEmailSenderClient(&dm, 1));
     EXPECT_EQ(1, GetEmailSenderClient(&dm));
-    RawSetString(kPostPrint + L"\\Email Settings", L"Sender Client", L"01");
+    RegSetUnterminated(kPostPrint + L"\\Email Settings", L"Sender Client", L"01");
     EXPECT_EQ(0, GetEmailSenderClient(&dm));
 }
 
-TEST(families, WatermarkFirstImage)
+TEST(Families, WatermarkFirstImage)
 {
     RegistryScope scope;
     DriverDevMode dm;
     MakeTestBlock(&dm);
 
     EXPECT_EQ(4u, GetWatermarkFirstImagePosition(&dm, 1));
-    RawSetDword(kWatermark, L"First Image Portrait Position", 3);
+    RegSetDword(kWatermark, L"First Image Portrait Position", 3);
     EXPECT_EQ(4u, GetWatermarkFirstImagePosition(&dm, 1));
     EXPECT_EQ(0, SetWatermarkFirstImagePosition(&dm, 0, 3));
     EXPECT_EQ(1, SetWatermarkFirstImagePosition(&dm, 0, 8));
@@ -105,10 +105,10 @@ TEST(families, WatermarkFirstImage)
     EXPECT_EQ(4u, GetWatermarkFirstImagePosition(&dm, 1));
     EXPECT_EQ(0u, GetWatermarkFirstImagePosition(NULL, 1));
 
-    RawSetDword(kWatermark, L"First Image Landscape Brightness", 0);
+    RegSetDword(kWatermark, L"First Image Landscape Brightness", 0);
     EXPECT_EQ(30u, GetWatermarkFirstImageBrightness(&dm, 0));
     EXPECT_EQ(0, SetWatermarkFirstImageBrightness(&dm, 0, 101));
-    EXPECT_EQ(0u, RawGet(kWatermark, L"First Image Landscape Brightness")[0]);
+    EXPECT_EQ(0u, RegGetData(kWatermark, L"First Image Landscape Brightness")[0]);
     EXPECT_EQ(1, SetWatermarkFirstImageBrightness(&dm, 1, 100));
     EXPECT_EQ(100u, GetWatermarkFirstImageBrightness(&dm, 1));
     EXPECT_EQ(0u, GetWatermarkFirstImageBrightness(NULL, 1));
@@ -135,7 +135,7 @@ TEST(families, WatermarkFirstImage)
     EXPECT_EQ(sizeof(szPath), cbSize);
 }
 
-TEST(families, IndexedText)
+TEST(Families, IndexedText)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -144,7 +144,7 @@ TEST(families, IndexedText)
     DWORD cbSize = sizeof(szFont);
 
     EXPECT_EQ(1, SetPdfForceFont(&dm, L"Arial", 0));
-    EXPECT_EQ(L"Arial", RawGetString(kPdf + L"\\Force Embed Fonts", L"Font 1"));
+    EXPECT_EQ(L"Arial", RegGetString(kPdf + L"\\Force Embed Fonts", L"Font 1"));
     EXPECT_EQ(1, GetPdfForceFont(&dm, szFont, &cbSize, 0));
     EXPECT_STREQ(L"Arial", szFont);
     EXPECT_EQ(0, SetPdfForceFont(&dm, L"Arial", -1));
@@ -152,7 +152,7 @@ TEST(families, IndexedText)
     EXPECT_EQ(0, SetHtmlForbidFontCount(&dm, -1));
 
     EXPECT_EQ(1, SetRedirectPrinter(&dm, L"Second", 1));
-    EXPECT_EQ(L"Second", RawGetString(PrinterKey() + L"\\Redirect Printing Settings", L"Printer 2"));
+    EXPECT_EQ(L"Second", RegGetString(PrinterKey() + L"\\Redirect Printing Settings", L"Printer 2"));
 
     /* Single target: count 1 and Printer 1. */
     EXPECT_EQ(0, SetRedirectSinglePrinter(&dm, L""));
@@ -169,7 +169,7 @@ TEST(families, IndexedText)
     EXPECT_EQ(0, SetRedirectPrinterCount(&dm, -1));
 }
 
-TEST(families, PasswordForms)
+TEST(Families, PasswordForms)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -186,7 +186,7 @@ TEST(families, PasswordForms)
     EXPECT_EQ(0, EncodeHexPassword(L"abc", szOut, 6)); /* no room for the terminator */
 
     ASSERT_EQ(1, SetSmtpPassword(&dm, L"abc"));
-    EXPECT_EQ(L"162636", RawGetString(kPostPrint + L"\\Email Settings", L"SMTP Password"));
+    EXPECT_EQ(L"162636", RegGetString(kPostPrint + L"\\Email Settings", L"SMTP Password"));
     EXPECT_EQ(1, GetSmtpPassword(&dm, szOut, &cbSize));
     EXPECT_STREQ(L"abc", szOut);
     EXPECT_EQ(1, SetSmtpPassword(&dm, L"0123456789abcde"));
@@ -198,9 +198,9 @@ TEST(families, PasswordForms)
     /* Scrambled text: 32 characters at most, not stored in plain. */
     std::wstring pw32(32, L'k'), pw33(33, L'k');
     EXPECT_EQ(0, SetPdfUserPassword(&dm, pw33.c_str()));
-    EXPECT_FALSE(RawExists(kPdf, L"Document User Password"));
+    EXPECT_FALSE(RegValueExists(kPdf, L"Document User Password"));
     ASSERT_EQ(1, SetPdfUserPassword(&dm, pw32.c_str()));
-    std::wstring stored = RawGetString(kPdf, L"Document User Password");
+    std::wstring stored = RegGetString(kPdf, L"Document User Password");
     EXPECT_EQ(32u, stored.size());
     EXPECT_NE(pw32, stored);
     cbSize = sizeof(szOut);
@@ -216,14 +216,14 @@ TEST(families, PasswordForms)
     swprintf(szExpected, 8, L"%02X%02X%02X", L'P' ^ SHAREPOINT_PASSWORD_SCRAMBLE_KEY,
              L'w' ^ SHAREPOINT_PASSWORD_SCRAMBLE_KEY, L'1' ^ SHAREPOINT_PASSWORD_SCRAMBLE_KEY);
     EXPECT_EQ(std::wstring(szExpected),
-              RawGetString(kPostPrint + L"\\SharePoint Settings", L"SharePoint Pass"));
+              RegGetString(kPostPrint + L"\\SharePoint Settings", L"SharePoint Pass"));
     cbSize = sizeof(szOut);
     EXPECT_EQ(1, GetSharePointPass(&dm, szOut, &cbSize));
     EXPECT_STREQ(L"Pw1", szOut);
     EXPECT_EQ(0, SetSharePointPass(&dm, L"\x0101"));
 }
 
-TEST(families, BatesFormats)
+TEST(Families, BatesFormats)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -231,7 +231,7 @@ TEST(families, BatesFormats)
     WCHAR szValue[40];
     wmemset(szValue, L'#', 40);
 
-    RawSetString(PrinterKey() + L"\\BatesNumbering\\1", L"Prefix", L"fifteen chars!!"); /* 30 bytes */
+    RegSetUnterminated(PrinterKey() + L"\\BatesNumbering\\1", L"Prefix", L"fifteen chars!!"); /* 30 bytes */
     DWORD cchSize = 10;
     EXPECT_EQ(0, GetBatesFormatValue(&dm, 1, L"Prefix", szValue, &cchSize));
     EXPECT_EQ(16u, cchSize); /* 15 characters and the terminator */
@@ -239,7 +239,7 @@ TEST(families, BatesFormats)
     EXPECT_EQ(1, GetBatesFormatValue(&dm, 1, L"Prefix", szValue, &cchSize));
     EXPECT_STREQ(L"fifteen chars!!", szValue);
     ASSERT_EQ(1, SetBatesFormatValue(&dm, 2, L"Name", L"Second format"));
-    EXPECT_EQ(L"Second format", RawGetString(PrinterKey() + L"\\BatesNumbering\\2", L"Name"));
+    EXPECT_EQ(L"Second format", RegGetString(PrinterKey() + L"\\BatesNumbering\\2", L"Name"));
 
     EXPECT_EQ(0, SetBatesFormatValue(&dm, -1, L"Prefix", L"x"));
     EXPECT_EQ(0, SetBatesFormatValue(&dm, 1, L"", L"x"));
@@ -255,13 +255,13 @@ TEST(families, BatesFormats)
     EXPECT_STREQ(L"1", szValue);
 }
 
-TEST(families, UiTabs)
+TEST(Families, UiTabs)
 {
     RegistryScope scope;
     DriverDevMode dm;
     MakeTestBlock(&dm);
     std::string iniDir = MakeTempDir("uitabs");
-    std::string ini = iniDir + "profile.ini";
+    std::string ini = iniDir + "\\profile.ini";
     WriteWholeFile(ini, "[UI Tabs Settings]\r\nDisplay Watermark Tab=0\r\nDisplay Bates Tab=1\r\n");
     std::wstring wini(ini.begin(), ini.end());
     DevMode_SetINIFileName(&dm, wini.c_str());
@@ -275,24 +275,23 @@ TEST(families, UiTabs)
     EXPECT_EQ(1, ShowUiTab(&dm, UI_TAB_WATERMARK));
     EXPECT_EQ(1, IsUiTabShown(&dm, UI_TAB_WATERMARK));
     EXPECT_EQ(1, HideUiTab(&dm, UI_TAB_BATES));
-    EXPECT_EQ(0u, RawGet(PrinterKey() + L"\\UI Tabs Settings", L"Display Bates Tab")[0]);
+    EXPECT_EQ(0u, RegGetData(PrinterKey() + L"\\UI Tabs Settings", L"Display Bates Tab")[0]);
     EXPECT_EQ(0, IsUiTabShown(&dm, UI_TAB_BATES));
-    RawSetDword(PrinterKey() + L"\\UI Tabs Settings", L"Display Annotation Tab", 2);
+    RegSetDword(PrinterKey() + L"\\UI Tabs Settings", L"Display Annotation Tab", 2);
     EXPECT_EQ(0, IsUiTabShown(&dm, UI_TAB_ANNOTATION));
 
     /* Other ids use the unnamed value. */
     EXPECT_EQ(1, HideUiTab(&dm, 8));
-    EXPECT_TRUE(RawExists(PrinterKey() + L"\\UI Tabs Settings", L""));
+    EXPECT_TRUE(RegValueExists(PrinterKey() + L"\\UI Tabs Settings", L""));
     EXPECT_EQ(0, IsUiTabShown(&dm, 8));
 
     /* No INI file named: shown. */
     DevMode_SetINIFileName(&dm, L"");
     EXPECT_EQ(1, IsUiTabShown(&dm, UI_TAB_REDIRECT_PRINTING));
-    DeleteFileA(ini.c_str());
-    RemoveDirectoryA(iniDir.c_str());
+    RemoveTree(iniDir);
 }
 
-TEST(families, PaperList)
+TEST(Families, PaperList)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -302,13 +301,13 @@ TEST(families, PaperList)
     EXPECT_EQ(0xDEADBEEFu, dwValue);
 
     std::wstring papers = PrinterKey() + L"\\PapersList";
-    RawSetDword(papers, L"Count", 1);
-    RawSetDword(papers + L"\\1", L"Available", 1);
-    RawSetString(papers + L"\\1", L"Title", L"Letter");
-    RawSetDword(papers + L"\\1", L"Width", 2159);
-    RawSetDword(papers + L"\\1", L"Height", 2794);
-    RawSetString(papers + L"\\1", L"Units", L"mm");
-    RawSetDword(papers + L"\\1", L"WindowsPaperCode", 1);
+    RegSetDword(papers, L"Count", 1);
+    RegSetDword(papers + L"\\1", L"Available", 1);
+    RegSetUnterminated(papers + L"\\1", L"Title", L"Letter");
+    RegSetDword(papers + L"\\1", L"Width", 2159);
+    RegSetDword(papers + L"\\1", L"Height", 2794);
+    RegSetUnterminated(papers + L"\\1", L"Units", L"mm");
+    RegSetDword(papers + L"\\1", L"WindowsPaperCode", 1);
 
     EXPECT_EQ(1, GetPaperCount(&dm, &dwValue));
     EXPECT_EQ(1u, dwValue);
@@ -414,7 +413,7 @@ static const SwitchCase kSwitchCases[] = {
     SWITCH_CASE(SharePointSilent),           SWITCH_CASE(EmailSenderClient),
 };
 
-TEST(families, RoundTrip)
+TEST(Families, RoundTrip)
 {
     RegistryScope scope;
     DriverDevMode dm;

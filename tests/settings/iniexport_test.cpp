@@ -23,7 +23,7 @@ static IniFile ExportAndRead(const DriverDevMode *pDevMode)
     return ini;
 }
 
-TEST(iniexport, WriteIniNumber)
+TEST(IniExport, WriteIniNumber)
 {
     std::string path = TempIniPath("ininumber");
     std::wstring file = Widen(path);
@@ -53,7 +53,7 @@ TEST(iniexport, WriteIniNumber)
     RemoveIni(path);
 }
 
-TEST(iniexport, Arguments)
+TEST(IniExport, Arguments)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -66,7 +66,7 @@ TEST(iniexport, Arguments)
     RemoveIni(path);
 }
 
-TEST(iniexport, BlockFields)
+TEST(IniExport, BlockFields)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -123,7 +123,7 @@ TEST(iniexport, BlockFields)
     EXPECT_EQ("XXXXX", IniValue(ExportAndRead(&dm), "Default Settings", "FileExtension"));
 }
 
-TEST(iniexport, RedirectPrinting)
+TEST(IniExport, RedirectPrinting)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -139,13 +139,13 @@ TEST(iniexport, RedirectPrinting)
     /* Index 0 is Printer1; an unreadable printer is left out; a name that
      * fills the 2048-byte buffer with its terminator is kept, one more
      * character is not. */
-    RawSetDword(kRedirect, L"Printer count", 4);
-    RawSetString(kRedirect, L"Printer 1", L"Office Laser");
-    RawSetString(kRedirect, L"Printer 3", std::wstring(1023, L'p'));
-    RawSetString(kRedirect, L"Printer 4", std::wstring(1024, L'q'));
-    RawSetString(kRedirect, L"Printer 5", L"beyond the count");
-    RawSetString(kRedirect, L"Enable Redirect Printing Log", L"yes");
-    RawSetString(kRedirect, L"Redirect Printing Log File", L"C:\\logs\\redirect.log");
+    RegSetDword(kRedirect, L"Printer count", 4);
+    RegSetUnterminated(kRedirect, L"Printer 1", L"Office Laser");
+    RegSetUnterminated(kRedirect, L"Printer 3", std::wstring(1023, L'p'));
+    RegSetUnterminated(kRedirect, L"Printer 4", std::wstring(1024, L'q'));
+    RegSetUnterminated(kRedirect, L"Printer 5", L"beyond the count");
+    RegSetUnterminated(kRedirect, L"Enable Redirect Printing Log", L"yes");
+    RegSetUnterminated(kRedirect, L"Redirect Printing Log File", L"C:\\logs\\redirect.log");
     ini = ExportAndRead(&dm);
     const IniSection *pSection = FindSection(ini, "Redirect Printing");
     ASSERT_TRUE(pSection != NULL);
@@ -162,11 +162,11 @@ TEST(iniexport, RedirectPrinting)
     EXPECT_EQ("C:\\logs\\redirect.log", pSection->keys[4].second);
 
     /* A log file path that does not fit 520 bytes is left out. */
-    RawSetString(kRedirect, L"Redirect Printing Log File", std::wstring(260, L'l'));
+    RegSetUnterminated(kRedirect, L"Redirect Printing Log File", std::wstring(260, L'l'));
     EXPECT_EQ("<missing>", IniValue(ExportAndRead(&dm), "Redirect Printing", "Redirect Printing Log File"));
 }
 
-TEST(iniexport, FirstWatermark)
+TEST(IniExport, FirstWatermark)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -179,11 +179,11 @@ TEST(iniexport, FirstWatermark)
     EXPECT_EQ("<missing>", IniValue(ini, "Default Settings", "FirstWatermarkFilePortrait"));
     EXPECT_EQ("<missing>", IniValue(ini, "Default Settings", "FirstWatermarkFileLandscape"));
 
-    RawSetDword(kWatermark, L"First Image Portrait Brightness", 40);
-    RawSetDword(kWatermark, L"First Image Landscape Brightness", 30);
-    RawSetDword(kWatermark, L"First Image Portrait Position", 2);
-    RawSetDword(kWatermark, L"First Image Landscape Position", 3); /* invalid: 4 */
-    RawSetString(kWatermark, L"First Image Portrait", L"C:\\wm\\first.bmp");
+    RegSetDword(kWatermark, L"First Image Portrait Brightness", 40);
+    RegSetDword(kWatermark, L"First Image Landscape Brightness", 30);
+    RegSetDword(kWatermark, L"First Image Portrait Position", 2);
+    RegSetDword(kWatermark, L"First Image Landscape Position", 3); /* invalid: 4 */
+    RegSetUnterminated(kWatermark, L"First Image Portrait", L"C:\\wm\\first.bmp");
     ini = ExportAndRead(&dm);
     EXPECT_EQ("2621470", IniValue(ini, "Default Settings", "FirstWatermarkBrightness"));
     EXPECT_EQ(std::to_string(2 * 65536 + 4), IniValue(ini, "Default Settings", "FirstWatermarkPosition"));
@@ -199,7 +199,7 @@ static const char *const kBatesNames[] = {
     "Bates Padding Character", "Reset bates number", "Reset bates number at every printing",
 };
 
-TEST(iniexport, BatesFormats)
+TEST(IniExport, BatesFormats)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -209,20 +209,20 @@ TEST(iniexport, BatesFormats)
     IniFile ini = ExportAndRead(&dm);
     EXPECT_EQ("", IniValue(ini, "Bates Numbering", "Number of Formats"));
     EXPECT_TRUE(FindSection(ini, "Bates Number 1") == NULL);
-    RawSetString(kBates, L"Number of Formats", L"none");
+    RegSetUnterminated(kBates, L"Number of Formats", L"none");
     ini = ExportAndRead(&dm);
     EXPECT_EQ("none", IniValue(ini, "Bates Numbering", "Number of Formats"));
     EXPECT_TRUE(FindSection(ini, "Bates Number 1") == NULL);
 
     /* Two formats; the second has only a name, its other keys are empty.
      * Values up to 511 characters are kept whole, longer ones are cut. */
-    RawSetString(kBates, L"Number of Formats", L"2");
+    RegSetUnterminated(kBates, L"Number of Formats", L"2");
     for (const char *pszName : kBatesNames)
-        RawSetString(kBates + L"\\1", Widen(pszName).c_str(), L"1:" + Widen(pszName));
-    RawSetString(kBates + L"\\1", L"Prefix", std::wstring(511, L'a'));
-    RawSetString(kBates + L"\\1", L"Start with", std::wstring(3000, L'b'));
-    RawSetString(kBates + L"\\2", L"Name", L"Second");
-    RawSetString(kBates + L"\\3", L"Name", L"beyond the count");
+        RegSetUnterminated(kBates + L"\\1", Widen(pszName).c_str(), L"1:" + Widen(pszName));
+    RegSetUnterminated(kBates + L"\\1", L"Prefix", std::wstring(511, L'a'));
+    RegSetUnterminated(kBates + L"\\1", L"Start with", std::wstring(3000, L'b'));
+    RegSetUnterminated(kBates + L"\\2", L"Name", L"Second");
+    RegSetUnterminated(kBates + L"\\3", L"Name", L"beyond the count");
     ini = ExportAndRead(&dm);
     EXPECT_TRUE(FindSection(ini, "Bates Number 3") == NULL);
     for (int n = 1; n <= 2; n++) {
@@ -241,7 +241,7 @@ TEST(iniexport, BatesFormats)
     }
 }
 
-TEST(iniexport, PaperList)
+TEST(IniExport, PaperList)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -249,18 +249,18 @@ TEST(iniexport, PaperList)
 
     /* No list, or a list without "Count": no section at all. */
     EXPECT_TRUE(FindSection(ExportAndRead(&dm), "Paper Size Definitions") == NULL);
-    RawSetDword(kPapers + L"\\1", L"Width", 2100);
+    RegSetDword(kPapers + L"\\1", L"Width", 2100);
     EXPECT_TRUE(FindSection(ExportAndRead(&dm), "Paper Size Definitions") == NULL);
 
     /* Papers 1 and 3; sub-key 2 is missing and left out; paper 3 lacks its
      * numbers and texts, which export as 0 and empty (never paper 1's). */
-    RawSetDword(kPapers, L"Count", 3);
-    RawSetDword(kPapers + L"\\1", L"Available", 1);
-    RawSetString(kPapers + L"\\1", L"Title", L"Letter Plus");
-    RawSetDword(kPapers + L"\\1", L"Height", 3300);
-    RawSetString(kPapers + L"\\1", L"Units", L"mm");
-    RawSetDword(kPapers + L"\\1", L"WindowsPaperCode", 256);
-    RawSetString(kPapers + L"\\3", L"Name", L"unrelated value");
+    RegSetDword(kPapers, L"Count", 3);
+    RegSetDword(kPapers + L"\\1", L"Available", 1);
+    RegSetUnterminated(kPapers + L"\\1", L"Title", L"Letter Plus");
+    RegSetDword(kPapers + L"\\1", L"Height", 3300);
+    RegSetUnterminated(kPapers + L"\\1", L"Units", L"mm");
+    RegSetDword(kPapers + L"\\1", L"WindowsPaperCode", 256);
+    RegSetUnterminated(kPapers + L"\\3", L"Name", L"unrelated value");
     IniFile ini = ExportAndRead(&dm);
     const IniSection *pSection = FindSection(ini, "Paper Size Definitions");
     ASSERT_TRUE(pSection != NULL);
@@ -275,7 +275,7 @@ TEST(iniexport, PaperList)
 }
 
 /* drvsettings.dll exports the export functions. */
-TEST(iniexport, DllInterface)
+TEST(IniExport, DllInterface)
 {
     std::string dll = BinDir() + "drvsettings.dll";
     HMODULE hDll = LoadLibraryA(dll.c_str());
@@ -404,13 +404,13 @@ static void FillRegistryFamilies(const DriverDevMode *pDm)
     ASSERT_EQ(1, SetPostPrintOpenOutputFolder(pDm, 1));
     ASSERT_EQ(1, SetPostPrintViewInDefaultViewer(pDm, 0));
     ASSERT_EQ(1, SetPostPrintSendInEmail(pDm, 1));
-    RawSetDword(kPapers, L"Count", 1);
-    RawSetDword(kPapers + L"\\1", L"Available", 1);
-    RawSetString(kPapers + L"\\1", L"Title", L"A4 Custom");
-    RawSetDword(kPapers + L"\\1", L"Width", 2100);
-    RawSetDword(kPapers + L"\\1", L"Height", 2970);
-    RawSetString(kPapers + L"\\1", L"Units", L"mm");
-    RawSetDword(kPapers + L"\\1", L"WindowsPaperCode", 9);
+    RegSetDword(kPapers, L"Count", 1);
+    RegSetDword(kPapers + L"\\1", L"Available", 1);
+    RegSetUnterminated(kPapers + L"\\1", L"Title", L"A4 Custom");
+    RegSetDword(kPapers + L"\\1", L"Width", 2100);
+    RegSetDword(kPapers + L"\\1", L"Height", 2970);
+    RegSetUnterminated(kPapers + L"\\1", L"Units", L"mm");
+    RegSetDword(kPapers + L"\\1", L"WindowsPaperCode", 9);
     ASSERT_EQ(1, SetEmailSenderClient(pDm, 1));
     ASSERT_EQ(1, SetSmtpServer(pDm, L"smtp.example"));
     ASSERT_EQ(1, SetSmtpPort(pDm, L"587"));
@@ -548,7 +548,7 @@ static IniFile LayOut(const WriteList &writes)
     return ini;
 }
 
-TEST(iniexport, WholeProfile)
+TEST(IniExport, WholeProfile)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -560,7 +560,7 @@ TEST(iniexport, WholeProfile)
 
     /* FLAG_USE_PROFILE is set and a numbered profile says otherwise; the
      * export never reads the profiles. */
-    RawSetDword(PrinterKey() + L"\\Save As Option Settings\\0", L"File Format", 33);
+    RegSetDword(PrinterKey() + L"\\Save As Option Settings\\0", L"File Format", 33);
 
     IniFile ini = ExportAndRead(&dm);
     IniFile expected = LayOut(ExpectedWrites());

@@ -64,11 +64,10 @@ static inline std::string TempIniPath(const char *pszTag)
     return MakeTempDir(pszTag) + "\\profile.ini";
 }
 
-/* Deletes the file and its (then empty) folder. */
+/* Deletes the file with its folder. */
 static inline void RemoveIni(const std::string &path)
 {
-    DeleteFileA(path.c_str());
-    RemoveDirectoryA(path.substr(0, path.find_last_of('\\')).c_str());
+    RemoveTree(path.substr(0, path.find_last_of('\\')));
 }
 
 #endif

@@ -5,7 +5,7 @@
 
 static const std::wstring kProfiles = PrinterKey() + L"\\Save As Option Settings";
 
-TEST(profile, GetSettingsPrinterName)
+TEST(Profile, GetSettingsPrinterName)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -49,7 +49,7 @@ TEST(profile, GetSettingsPrinterName)
     EXPECT_EQ(0, szName[259]);
 }
 
-TEST(profile, IdTables)
+TEST(Profile, IdTables)
 {
     EXPECT_STREQ(L"File Format", ProfileDwordName(PD_FILE_FORMAT));
     EXPECT_STREQ(L"Save each page as separate file", ProfileDwordName(3));
@@ -75,16 +75,16 @@ TEST(profile, IdTables)
     EXPECT_EQ(0, WriteDefaultString(&dm, 41, L"x"));
     EXPECT_EQ(0, ReadDefaultDword(&dm, -1, &dwValue));
     EXPECT_EQ(0xDEADBEEFu, dwValue);
-    EXPECT_FALSE(RawExists(PrinterKey()));
+    EXPECT_FALSE(RegKeyExists(PrinterKey()));
 }
 
-TEST(profile, SettingsReadString)
+TEST(Profile, SettingsReadString)
 {
     RegistryScope scope;
     DriverDevMode dm;
     MakeTestBlock(&dm);
     const WCHAR *pszPattern = L"%s\\Pdf Settings";
-    RawSetString(PrinterKey() + L"\\Pdf Settings", L"Value", L"fifteen chars!!"); /* 30 bytes */
+    RegSetUnterminated(PrinterKey() + L"\\Pdf Settings", L"Value", L"fifteen chars!!"); /* 30 bytes */
 
     WCHAR szBuffer[40];
     wmemset(szBuffer, L'#', 40);
@@ -109,7 +109,7 @@ TEST(profile, SettingsReadString)
     cbSize = sizeof(szBuffer);
     EXPECT_EQ(1, SettingsReadString(&dm, TEST_ROOT, pszPattern, L"Written", szBuffer, &cbSize));
     EXPECT_STREQ(L"abc", szBuffer);
-    EXPECT_EQ(L"abc", RawGetString(PrinterKey() + L"\\Pdf Settings", L"Written"));
+    EXPECT_EQ(L"abc", RegGetString(PrinterKey() + L"\\Pdf Settings", L"Written"));
 
     cbSize = 40;
     EXPECT_EQ(0, SettingsReadString(&dm, TEST_ROOT, pszPattern, L"Missing", szBuffer, &cbSize));
@@ -120,7 +120,7 @@ TEST(profile, SettingsReadString)
     EXPECT_EQ(0, SettingsWriteString(&dm, TEST_ROOT, pszPattern, L"Value", NULL));
 }
 
-TEST(profile, SettingsReadDword)
+TEST(Profile, SettingsReadDword)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -135,14 +135,14 @@ TEST(profile, SettingsReadDword)
 
     /* Any type: a 2-byte value reads zero-extended. */
     WORD w = 0x4142;
-    RawSetValue(key, L"Short", REG_BINARY, &w, sizeof(w));
+    RegSetData(key, L"Short", REG_BINARY, &w, sizeof(w));
     dwValue = 0xDEADBEEF;
     EXPECT_EQ(1, SettingsReadDword(&dm, TEST_ROOT, pszPattern, L"Short", &dwValue));
     EXPECT_EQ(0x4142u, dwValue);
 
     /* Too large a value, or a missing one, leaves the output alone. */
     ULONGLONG qw = 1;
-    RawSetValue(key, L"Long", REG_QWORD, &qw, sizeof(qw));
+    RegSetData(key, L"Long", REG_QWORD, &qw, sizeof(qw));
     dwValue = 0xDEADBEEF;
     EXPECT_EQ(0, SettingsReadDword(&dm, TEST_ROOT, pszPattern, L"Long", &dwValue));
     EXPECT_EQ(0, SettingsReadDword(&dm, TEST_ROOT, pszPattern, L"Missing", &dwValue));
@@ -155,7 +155,7 @@ TEST(profile, SettingsReadDword)
     EXPECT_EQ(0, SettingsWriteDword(&nameless, TEST_ROOT, pszPattern, L"Number", 1));
 }
 
-TEST(profile, AccessorsById)
+TEST(Profile, AccessorsById)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -165,10 +165,10 @@ TEST(profile, AccessorsById)
     EXPECT_EQ(1, WriteDefaultDword(&dm, PD_FILE_FORMAT, 7));
     EXPECT_EQ(1, ReadDefaultDword(&dm, PD_FILE_FORMAT, &dwValue));
     EXPECT_EQ(7u, dwValue);
-    EXPECT_TRUE(RawExists(kProfiles + L"\\Default Settings", L"File Format"));
+    EXPECT_TRUE(RegValueExists(kProfiles + L"\\Default Settings", L"File Format"));
 
     EXPECT_EQ(1, WriteProfileDword(&dm, PD_WATERMARK_P_TILE, 12, 1));
-    EXPECT_TRUE(RawExists(kProfiles + L"\\12", L"Watermark P Tile"));
+    EXPECT_TRUE(RegValueExists(kProfiles + L"\\12", L"Watermark P Tile"));
     EXPECT_EQ(1, ReadProfileDword(&dm, PD_WATERMARK_P_TILE, 12, &dwValue));
     EXPECT_EQ(1u, dwValue);
     EXPECT_EQ(0, ReadProfileDword(&dm, PD_WATERMARK_P_TILE, 13, &dwValue));
@@ -181,13 +181,13 @@ TEST(profile, AccessorsById)
     EXPECT_STREQ(L"C:\\out", szBuffer);
 
     /* String id 8 with index 3: the value "PDF: Fonts - Force Embed Font_3". */
-    RawSetString(kProfiles + L"\\12", L"PDF: Fonts - Force Embed Font_3", L"Courier");
+    RegSetUnterminated(kProfiles + L"\\12", L"PDF: Fonts - Force Embed Font_3", L"Courier");
     memset(szBuffer, 0, sizeof(szBuffer));
     cbSize = sizeof(szBuffer);
     EXPECT_EQ(1, ReadProfileStringAt(&dm, PS_PDF_FORCE_FONT, 12, szBuffer, &cbSize, 3));
     EXPECT_STREQ(L"Courier", szBuffer);
     EXPECT_EQ(1, WriteProfileStringAt(&dm, PS_PRINTER, 12, L"Printer A", 0));
-    EXPECT_EQ(L"Printer A", RawGetString(kProfiles + L"\\12", L"Printer 0"));
+    EXPECT_EQ(L"Printer A", RegGetString(kProfiles + L"\\12", L"Printer 0"));
 
     EXPECT_EQ(1, WriteDefaultStringAt(&dm, PS_HTML_FORBID_FONT, L"Symbol", 2));
     memset(szBuffer, 0, sizeof(szBuffer));
@@ -202,7 +202,7 @@ TEST(profile, AccessorsById)
     EXPECT_EQ(0, szBuffer[0]);
 }
 
-TEST(profile, ProtectedModePath)
+TEST(Profile, ProtectedModePath)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -215,14 +215,14 @@ TEST(profile, ProtectedModePath)
 
     /* The writer uses the plain path; the reader the protected one. */
     EXPECT_EQ(1, WriteProfileDword(&dm, PD_FILE_FORMAT, 5, 9));
-    EXPECT_TRUE(RawExists(kProfiles + L"\\5", L"File Format"));
+    EXPECT_TRUE(RegValueExists(kProfiles + L"\\5", L"File Format"));
     EXPECT_EQ(0, ReadProfileDword(&dm, PD_FILE_FORMAT, 5, &dwValue));
     EXPECT_EQ(0xDEADBEEFu, dwValue);
 
-    RawSetDword(protectedProfiles + L"\\5", L"File Format", 21);
+    RegSetDword(protectedProfiles + L"\\5", L"File Format", 21);
     EXPECT_EQ(1, ReadProfileDword(&dm, PD_FILE_FORMAT, 5, &dwValue));
     EXPECT_EQ(21u, dwValue);
-    RawSetString(protectedProfiles + L"\\5", L"PDF: Fonts - Forbid Embed Font_0", L"Arial");
+    RegSetUnterminated(protectedProfiles + L"\\5", L"PDF: Fonts - Forbid Embed Font_0", L"Arial");
     WCHAR szBuffer[32] = {0};
     DWORD cbSize = sizeof(szBuffer);
     EXPECT_EQ(1, ReadProfileStringAt(&dm, PS_PDF_FORBID_FONT, 5, szBuffer, &cbSize, 0));
@@ -235,11 +235,11 @@ TEST(profile, ProtectedModePath)
 
     /* Deletion follows the option too. */
     EXPECT_EQ(1, DeleteProfile(&dm, 5));
-    EXPECT_FALSE(RawExists(protectedProfiles + L"\\5"));
-    EXPECT_TRUE(RawExists(kProfiles + L"\\5"));
+    EXPECT_FALSE(RegKeyExists(protectedProfiles + L"\\5"));
+    EXPECT_TRUE(RegKeyExists(kProfiles + L"\\5"));
 }
 
-TEST(profile, Deletions)
+TEST(Profile, Deletions)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -247,10 +247,10 @@ TEST(profile, Deletions)
     ASSERT_EQ(1, WriteProfileDword(&dm, PD_APPEND_FILE, 77, 1));
     ASSERT_EQ(1, WriteDefaultDword(&dm, PD_APPEND_FILE, 1));
     EXPECT_EQ(1, DeleteProfile(&dm, 77));
-    EXPECT_FALSE(RawExists(kProfiles + L"\\77"));
+    EXPECT_FALSE(RegKeyExists(kProfiles + L"\\77"));
     EXPECT_EQ(0, DeleteProfile(&dm, 77));
     EXPECT_EQ(1, DeleteDefaultSettings(&dm));
-    EXPECT_FALSE(RawExists(kProfiles + L"\\Default Settings"));
+    EXPECT_FALSE(RegKeyExists(kProfiles + L"\\Default Settings"));
     EXPECT_EQ(0, DeleteDefaultSettings(&dm));
     EXPECT_EQ(0, DeleteProfile(NULL, 77));
 }

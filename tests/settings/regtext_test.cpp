@@ -31,12 +31,11 @@ static const TextCase s_aCases[] = {
 /* Writes the case's value under the test printer key and opens the key. */
 static HKEY StoreCase(const TextCase &c, const wchar_t *pszName)
 {
-    size_t cch = c.cchStored;
-    std::wstring data(c.pszStored, cch);
+    std::wstring data(c.pszStored, c.cchStored);
     if (c.bTerminated)
-        RawSetValue(PrinterKey(), pszName, REG_SZ, (data + L'\0').c_str(), (DWORD)((cch + 1) * sizeof(WCHAR)));
+        RegSetString(PrinterKey(), pszName, data);
     else
-        RawSetValue(PrinterKey(), pszName, REG_SZ, (data + L'~').c_str(), (DWORD)(cch * sizeof(WCHAR)));
+        RegSetUnterminated(PrinterKey(), pszName, data);
     HKEY hKey = NULL;
     RegOpenKeyExW(HKEY_CURRENT_USER, PrinterKey().c_str(), 0, KEY_QUERY_VALUE, &hKey);
     return hKey;

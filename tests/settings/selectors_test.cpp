@@ -22,7 +22,7 @@ static void MakeSelectingBlock(DriverDevMode *pDevMode, bool bUseProfile)
         DevMode_SetFlagUseProfile(pDevMode);
 }
 
-TEST(selectors, FlagKind)
+TEST(Selectors, FlagKind)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -30,9 +30,9 @@ TEST(selectors, FlagKind)
     /* Bit set, profile lacks "Watermark P Tile": off, whatever the block says. */
     MakeSelectingBlock(&dm, true);
     EXPECT_EQ(0, SelectWatermarkPTile(&dm, kJob));
-    RawSetDword(kJobProfile, L"Watermark P Tile", 5);
+    RegSetDword(kJobProfile, L"Watermark P Tile", 5);
     EXPECT_EQ(1, SelectWatermarkPTile(&dm, kJob));
-    RawSetDword(kJobProfile, L"Watermark P Tile", 0);
+    RegSetDword(kJobProfile, L"Watermark P Tile", 0);
     EXPECT_EQ(0, SelectWatermarkPTile(&dm, kJob));
 
     /* Bit clear: the block, whatever the profile holds. */
@@ -46,32 +46,32 @@ TEST(selectors, FlagKind)
     EXPECT_EQ(0, SelectOpenOutputFolder(&dm, kJob));
     SetPostPrintOpenOutputFolder(&dm, 1);
     EXPECT_EQ(1, SelectOpenOutputFolder(&dm, kJob));
-    RawSetDword(kJobProfile, L"Open output folder", 0);
+    RegSetDword(kJobProfile, L"Open output folder", 0);
     EXPECT_EQ(1, SelectOpenOutputFolder(&dm, kJob));
     DevMode_SetFlagUseProfile(&dm);
     EXPECT_EQ(0, SelectOpenOutputFolder(&dm, kJob));
 }
 
-TEST(selectors, AllPagesInOneFileInverted)
+TEST(Selectors, AllPagesInOneFileInverted)
 {
     RegistryScope scope;
     DriverDevMode dm;
     MakeSelectingBlock(&dm, true);
 
     EXPECT_EQ(0, SelectAllPagesInOneFile(&dm, kJob)); /* missing */
-    RawSetDword(kJobProfile, L"Save each page as separate file", 1);
+    RegSetDword(kJobProfile, L"Save each page as separate file", 1);
     EXPECT_EQ(0, SelectAllPagesInOneFile(&dm, kJob));
-    RawSetDword(kJobProfile, L"Save each page as separate file", 0);
+    RegSetDword(kJobProfile, L"Save each page as separate file", 0);
     EXPECT_EQ(1, SelectAllPagesInOneFile(&dm, kJob));
 
     DevMode_ClearFlagUseProfile(&dm);
-    RawSetDword(kJobProfile, L"Save each page as separate file", 1);
+    RegSetDword(kJobProfile, L"Save each page as separate file", 1);
     EXPECT_EQ(1, SelectAllPagesInOneFile(&dm, kJob)); /* FLAG_MULTIPAGE */
     DevMode_ClearFlagMultipage(&dm);
     EXPECT_EQ(0, SelectAllPagesInOneFile(&dm, kJob));
 }
 
-TEST(selectors, ValueKind)
+TEST(Selectors, ValueKind)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -81,13 +81,13 @@ TEST(selectors, ValueKind)
     EXPECT_EQ(1u, SelectPrintWatermark(&dm, kJob));
     DevMode_ClearWmfPrintWatermark(&dm);
     EXPECT_EQ(0u, SelectPrintWatermark(&dm, kJob));
-    RawSetDword(kJobProfile, L"Print Watermark", 3);
+    RegSetDword(kJobProfile, L"Print Watermark", 3);
     EXPECT_EQ(3u, SelectPrintWatermark(&dm, kJob));
 
-    RawSetDword(kJobProfile, L"Watermark L Brightness", 77);
+    RegSetDword(kJobProfile, L"Watermark L Brightness", 77);
     EXPECT_EQ(77u, SelectWatermarkBrightnessLandscape(&dm, kJob));
     EXPECT_EQ(30u, SelectWatermarkBrightnessPortrait(&dm, kJob));
-    RawSetDword(kJobProfile, L"File Format", 12);
+    RegSetDword(kJobProfile, L"File Format", 12);
     EXPECT_EQ(12u, SelectFileFormat(&dm, kJob));
 
     /* Bit clear: profile ignored. */
@@ -104,21 +104,21 @@ TEST(selectors, ValueKind)
     EXPECT_STREQ(L"", SelectWatermarkImagePortrait(NULL, kJob));
 }
 
-TEST(selectors, BitsPerPixel)
+TEST(Selectors, BitsPerPixel)
 {
     RegistryScope scope;
     DriverDevMode dm;
     MakeSelectingBlock(&dm, true); /* ColorDepth 2 */
 
     EXPECT_EQ(8u, SelectBitsPerPixel(&dm, kJob)); /* profile missing: ColorDepth */
-    RawSetDword(kJobProfile, L"Color Depth", 3);
+    RegSetDword(kJobProfile, L"Color Depth", 3);
     EXPECT_EQ(3u, SelectColorDepth(&dm, kJob));
     EXPECT_EQ(24u, SelectBitsPerPixel(&dm, kJob));
-    RawSetDword(kJobProfile, L"Color Depth", 1);
+    RegSetDword(kJobProfile, L"Color Depth", 1);
     EXPECT_EQ(8u, SelectBitsPerPixel(&dm, kJob));
-    RawSetDword(kJobProfile, L"Color Depth", 7);
+    RegSetDword(kJobProfile, L"Color Depth", 7);
     EXPECT_EQ(1u, SelectBitsPerPixel(&dm, kJob));
-    RawSetDword(kJobProfile, L"Color Depth", 0);
+    RegSetDword(kJobProfile, L"Color Depth", 0);
     EXPECT_EQ(1u, SelectBitsPerPixel(&dm, kJob));
 
     DevMode_ClearFlagUseProfile(&dm);
@@ -128,7 +128,7 @@ TEST(selectors, BitsPerPixel)
     EXPECT_EQ(3u, SelectColorDepth(&dm, kJob));
 }
 
-TEST(selectors, PortraitSwitch)
+TEST(Selectors, PortraitSwitch)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -136,14 +136,14 @@ TEST(selectors, PortraitSwitch)
     SetWatermarkFirstImagePosition(&dm, 1, 2);
     SetWatermarkFirstImageBrightness(&dm, 0, 60);
 
-    RawSetDword(kJobProfile, L"Watermark P First Image position", 8);
-    RawSetDword(kJobProfile, L"Watermark L First Brightness", 45);
+    RegSetDword(kJobProfile, L"Watermark P First Image position", 8);
+    RegSetDword(kJobProfile, L"Watermark L First Brightness", 45);
     EXPECT_EQ(8u, SelectFirstImagePosition(&dm, kJob, 1));
     EXPECT_EQ(4u, SelectFirstImagePosition(&dm, kJob, 0)); /* family default */
     EXPECT_EQ(45u, SelectFirstImageBrightness(&dm, kJob, 0));
     EXPECT_EQ(30u, SelectFirstImageBrightness(&dm, kJob, 1));
 
-    RawSetString(kJobProfile, L"Watermark Landscape First Image", L"C:\\profile\\first-l.bmp");
+    RegSetUnterminated(kJobProfile, L"Watermark Landscape First Image", L"C:\\profile\\first-l.bmp");
     SetWatermarkFirstImage(&dm, 1, L"C:\\family\\first-p.bmp");
     WCHAR szPath[64];
     DWORD cbSize = sizeof(szPath);
@@ -160,7 +160,7 @@ TEST(selectors, PortraitSwitch)
     EXPECT_EQ(0, SelectFirstImage(&dm, kJob, 0, szPath, &cbSize)); /* family has none */
 }
 
-TEST(selectors, OutAndBufferKinds)
+TEST(Selectors, OutAndBufferKinds)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -170,7 +170,7 @@ TEST(selectors, OutAndBufferKinds)
     /* Out kind: profile value, else the family getter with its default. */
     EXPECT_EQ(1, SelectPdfJpegQuality(&dm, kJob, &nValue));
     EXPECT_EQ(85, nValue);
-    RawSetDword(kJobProfile, L"PDF: Compression - JPEG Quality", 40);
+    RegSetDword(kJobProfile, L"PDF: Compression - JPEG Quality", 40);
     EXPECT_EQ(1, SelectPdfJpegQuality(&dm, kJob, &nValue));
     EXPECT_EQ(40, nValue);
 
@@ -178,7 +178,7 @@ TEST(selectors, OutAndBufferKinds)
     wmemset(szText, L'#', 64);
     DWORD cbSize = sizeof(szText);
     EXPECT_EQ(0, SelectPdfForceFont(&dm, kJob, szText, &cbSize, 3)); /* neither */
-    RawSetString(kJobProfile, L"PDF: Fonts - Force Embed Font_3", L"Courier New");
+    RegSetUnterminated(kJobProfile, L"PDF: Fonts - Force Embed Font_3", L"Courier New");
     SetPdfForceFont(&dm, L"Family Font", 3);
     EXPECT_EQ(1, SelectPdfForceFont(&dm, kJob, szText, &cbSize, 3));
     EXPECT_STREQ(L"Courier New", szText);
@@ -193,11 +193,11 @@ TEST(selectors, OutAndBufferKinds)
 
     /* Buffer kind: the profile string, else the block's. */
     EXPECT_STREQ(L"C:\\block\\portrait.bmp", SelectWatermarkImagePortrait(&dm, kJob));
-    RawSetString(kJobProfile, L"Watermark Portrait Image", L"C:\\profile\\p.bmp");
+    RegSetUnterminated(kJobProfile, L"Watermark Portrait Image", L"C:\\profile\\p.bmp");
     EXPECT_STREQ(L"C:\\profile\\p.bmp", SelectWatermarkImagePortrait(&dm, kJob));
     EXPECT_STREQ(L"", SelectWatermarkImageLandscape(&dm, kJob));
     std::wstring longPath(300, L'z'); /* too long for the 260-character buffer */
-    RawSetString(kJobProfile, L"Watermark Portrait Image", longPath);
+    RegSetUnterminated(kJobProfile, L"Watermark Portrait Image", longPath);
     EXPECT_STREQ(L"C:\\block\\portrait.bmp", SelectWatermarkImagePortrait(&dm, kJob));
 
     /* Bit clear: family and block only. */
@@ -210,22 +210,22 @@ TEST(selectors, OutAndBufferKinds)
     EXPECT_STREQ(L"C:\\block\\portrait.bmp", SelectWatermarkImagePortrait(&dm, kJob));
 }
 
-TEST(selectors, ProtectedModeProfile)
+TEST(Selectors, ProtectedModeProfile)
 {
     RegistryScope scope;
     DriverDevMode dm;
     MakeSelectingBlock(&dm, true);
     DevMode_SetUserSid(&dm, TEST_USER_SID);
     DevMode_SetProfileOptions(&dm, DM_PROFILE_OPTION_PROTECTED_MODE);
-    RawSetDword(kJobProfile, L"Watermark P Tile", 1); /* plain path: not read */
+    RegSetDword(kJobProfile, L"Watermark P Tile", 1); /* plain path: not read */
     EXPECT_EQ(0, SelectWatermarkPTile(&dm, kJob));
-    RawSetDword(std::wstring(TEST_PROTECTED_ROOT) + L"\\" + TEST_PRINTER_REG + L"\\Save As Option Settings\\31",
+    RegSetDword(std::wstring(TEST_PROTECTED_ROOT) + L"\\" + TEST_PRINTER_REG + L"\\Save As Option Settings\\31",
                 L"Watermark P Tile", 1);
     EXPECT_EQ(1, SelectWatermarkPTile(&dm, kJob));
 }
 
 /* The registry side is part of drvsettings.dll's C interface. */
-TEST(selectors, DllInterface)
+TEST(Selectors, DllInterface)
 {
     std::string dll = BinDir() + "drvsettings.dll";
     HMODULE hDll = LoadLibraryA(dll.c_str());
@@ -360,7 +360,7 @@ static void WriteWholeProfile(const DriverDevMode *pDevMode)
         WriteProfileStringAt(pDevMode, id, kJob, (L"profile " + std::to_wstring(id)).c_str(), 2);
 }
 
-TEST(selectors, EveryRow)
+TEST(Selectors, EveryRow)
 {
     RegistryScope scope;
     DriverDevMode dm;
@@ -369,14 +369,14 @@ TEST(selectors, EveryRow)
     /* Bit set: each flag reads its own id and nothing else. */
     for (const FlagRow &r : kFlagRows) {
         SCOPED_TRACE(r.name);
-        RawDeleteTree(kJobProfile);
+        RegDeleteTree(kJobProfile);
         EXPECT_EQ(0, r.fn(&dm, kJob));
         WriteProfileDword(&dm, r.id, kJob, 1);
         EXPECT_EQ(1, r.fn(&dm, kJob));
         WriteProfileDword(&dm, r.id, kJob, 0);
         EXPECT_EQ(0, r.fn(&dm, kJob));
     }
-    RawDeleteTree(kJobProfile);
+    RegDeleteTree(kJobProfile);
     WriteWholeProfile(&dm);
     for (const ValueRow &r : kValueRows) {
         SCOPED_TRACE(r.name);
@@ -403,6 +403,6 @@ TEST(selectors, EveryRow)
     /* Bit clear: the same answers with and without a profile. */
     DevMode_ClearFlagUseProfile(&dm);
     std::wstring withProfile = AllAnswers(&dm);
-    RawDeleteTree(kJobProfile);
+    RegDeleteTree(kJobProfile);
     EXPECT_EQ(AllAnswers(&dm), withProfile);
 }

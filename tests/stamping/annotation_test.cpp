@@ -228,7 +228,7 @@ TEST(Annotation, AddAnnotation)
     /* Bottom right, no offsets: the text's corner on the page's corner, in
      * the 16-pixel Arial default scaled to 300 dpi. */
     HDC hdc = BeginTextCapture();
-    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), 1);
+    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), STAMP_DRAWN);
     TextCapture capture;
     EndTextCapture(hdc, &capture);
     EXPECT_EQ(capture.text, L"Page 3 of report | ");
@@ -249,7 +249,7 @@ TEST(Annotation, AddAnnotation)
     p->AnnotationXOffset = -100;
     p->AnnotationYOffset = 100;
     hdc = BeginTextCapture();
-    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), 1);
+    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), STAMP_DRAWN);
     EndTextCapture(hdc, &capture);
     EXPECT_EQ(capture.ptReference.x, 2479 - extent.cx - 118);
     EXPECT_EQ(capture.ptReference.y, 3508 - extent.cy + 118);
@@ -263,7 +263,7 @@ TEST(Annotation, AddAnnotation)
     p->AnnotationFont.lfWeight = 700;
     wcscpy(p->AnnotationFont.lfFaceName, L"Courier New");
     hdc = BeginTextCapture();
-    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), 1);
+    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), STAMP_DRAWN);
     EndTextCapture(hdc, &capture);
     EXPECT_EQ(capture.stFont.lfHeight, -75);
     EXPECT_EQ(capture.stFont.lfEscapement, 900);
@@ -274,15 +274,15 @@ TEST(Annotation, AddAnnotation)
     EXPECT_EQ(capture.ptReference.x, expected.x);
     EXPECT_EQ(capture.ptReference.y, expected.y);
 
-    /* Nothing drawn: switched off (2) or bad input (0). */
+    /* Nothing drawn: switched off, or bad input (failed). */
     hdc = BeginTextCapture();
     p->AnnotationFlags = ANF_TEXT;
-    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), 2);
+    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), STAMP_SWITCHED_OFF);
     p->AnnotationFlags = kFlags;
-    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE + 1, "report", 3, ptPage, ptDpi), 0);
-    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, NULL, 3, ptPage, ptDpi), 0);
-    EXPECT_EQ(AddAnnotation(hdc, NULL, DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), 0);
-    EXPECT_EQ(AddAnnotation(NULL, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), 0);
+    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE + 1, "report", 3, ptPage, ptDpi), STAMP_FAILED);
+    EXPECT_EQ(AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, NULL, 3, ptPage, ptDpi), STAMP_FAILED);
+    EXPECT_EQ(AddAnnotation(hdc, NULL, DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), STAMP_FAILED);
+    EXPECT_EQ(AddAnnotation(NULL, devMode.data(), DRIVER_DEVMODE_SIZE, "report", 3, ptPage, ptDpi), STAMP_FAILED);
     EndTextCapture(hdc, &capture);
     EXPECT_EQ(capture.nTexts, 0);
     EXPECT_EQ(capture.nFonts, 0);

@@ -240,7 +240,7 @@ TEST(Bates, AddBatesNumber)
     /* Bottom right, no offsets: the text's corner on the page's corner. The
      * font is the 16-pixel Arial default at 600 dpi. */
     HDC hdc = BeginTextCapture();
-    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 3, 0, 40, ptPage, ptDpi), 1);
+    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 3, 0, 40, ptPage, ptDpi), STAMP_DRAWN);
     TextCapture capture;
     EndTextCapture(hdc, &capture);
     EXPECT_EQ(capture.text, L"ABC  000042");
@@ -261,23 +261,23 @@ TEST(Bates, AddBatesNumber)
     RegSetString(key, "X Offset", "-100");
     RegSetString(key, "Y Offset", "-50");
     hdc = BeginTextCapture();
-    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 3, 0, 40, ptPage, ptDpi), 1);
+    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 3, 0, 40, ptPage, ptDpi), STAMP_DRAWN);
     EndTextCapture(hdc, &capture);
     EXPECT_EQ(capture.ptReference.x, 4960 - extent.cx - 600);
     EXPECT_EQ(capture.ptReference.y, 7016 - extent.cy - 300);
 
-    /* Nothing drawn: switched off (2), bad input, a negative index, no format (0). */
+    /* Nothing drawn: switched off, or failed for bad input, a negative index, no format. */
     std::vector<BYTE> off = BatesDevMode(false);
     hdc = BeginTextCapture();
-    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, off.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), 2);
-    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE - 1, 1, 0, 1, ptPage, ptDpi), 0);
-    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, NULL, DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), 0);
-    EXPECT_EQ(AddBatesNumber(NULL, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), 0);
-    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 1, -1, 1, ptPage, ptDpi), 0);
-    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 1, 5, 1, ptPage, ptDpi), 0);
-    EXPECT_EQ(AddBatesNumber(hdc, NULL, devMode.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), 0);
+    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, off.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), STAMP_SWITCHED_OFF);
+    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE - 1, 1, 0, 1, ptPage, ptDpi), STAMP_FAILED);
+    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, NULL, DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), STAMP_FAILED);
+    EXPECT_EQ(AddBatesNumber(NULL, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), STAMP_FAILED);
+    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 1, -1, 1, ptPage, ptDpi), STAMP_FAILED);
+    EXPECT_EQ(AddBatesNumber(hdc, kPrinter, devMode.data(), DRIVER_DEVMODE_SIZE, 1, 5, 1, ptPage, ptDpi), STAMP_FAILED);
+    EXPECT_EQ(AddBatesNumber(hdc, NULL, devMode.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), STAMP_FAILED);
     std::string longName(300, 'n');
-    EXPECT_EQ(AddBatesNumber(hdc, longName.c_str(), devMode.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), 0);
+    EXPECT_EQ(AddBatesNumber(hdc, longName.c_str(), devMode.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), STAMP_FAILED);
     EndTextCapture(hdc, &capture);
     EXPECT_EQ(capture.nTexts, 0);
     EXPECT_EQ(capture.nFonts, 0);

@@ -52,7 +52,7 @@ bool Near(COLORREF a, COLORREF b, int nTolerance)
 
 } // namespace
 
-TEST(imageload, GetWatermarkLoaderKind)
+TEST(ImageLoad, GetWatermarkLoaderKind)
 {
     EXPECT_EQ(WM_LOADER_BITMAP, GetWatermarkLoaderKind(L"C:\\pics\\logo.bmp"));
     EXPECT_EQ(WM_LOADER_BITMAP, GetWatermarkLoaderKind(L"LOGO.BmP"));
@@ -64,7 +64,7 @@ TEST(imageload, GetWatermarkLoaderKind)
     EXPECT_EQ(WM_LOADER_TIFF, GetWatermarkLoaderKind(NULL));
 }
 
-TEST(imageload, ReadBitmapFileIntoDIB)
+TEST(ImageLoad, ReadBitmapFileIntoDIB)
 {
     std::string dir = MakeTempDir("wm_bmp");
     EXPECT_EQ(NULL, ReadBitmapFileIntoDIB(NULL));
@@ -95,7 +95,7 @@ TEST(imageload, ReadBitmapFileIntoDIB)
     EXPECT_EQ(NULL, GlobalFree(hDib));
 }
 
-TEST(imageload, GetCorrectDllName)
+TEST(ImageLoad, GetCorrectDllName)
 {
     wchar_t szOut[WM_LIBRARY_PATH_SIZE];
     EXPECT_EQ(0, GetCorrectDllName(NULL, szOut, WM_LIBRARY_PATH_SIZE));
@@ -143,7 +143,7 @@ TEST(imageload, GetCorrectDllName)
     DeleteFileW(three.c_str());
 }
 
-TEST(imageload, LoaderLibraries)
+TEST(ImageLoad, LoaderLibraries)
 {
     std::string dir = MakeTempDir("wm_loaders");
     std::wstring png = Widen(dir + "\\pic.png"), jpg = Widen(dir + "\\pic.jpg");
@@ -195,7 +195,7 @@ TEST(imageload, LoaderLibraries)
     EXPECT_EQ(RGB(0, 0, 0), DibPixel(dib, 1, 0));
 }
 
-TEST(imageload, LoadWatermarkIntoDIB)
+TEST(ImageLoad, LoadWatermarkIntoDIB)
 {
     std::string dir = MakeTempDir("wm_route");
     ASSERT_EQ(S_OK, EncodePicture(Widen(dir + "\\pic.png"), GUID_ContainerFormatPng, 4, 2, Gradient));

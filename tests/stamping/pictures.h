@@ -192,8 +192,6 @@ inline void CloseTestPage(TestPage &page)
     page = TestPage();
 }
 
-inline ULONGLONG PageSize(DWORD cx, DWORD cy) { return (static_cast<ULONGLONG>(cy) << 32) | cx; }
-
 inline std::wstring Widen(const std::string &s)
 {
     wchar_t sz[MAX_PATH * 2] = L"";

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "stamping/stampcommon.h"
+#include "stamping/stamps.h"
 #include "stamping/stamptext.h"
 
+#include <limits.h>
 #include <string.h>
+#include <vector>
 
 TEST(StampText, CopyAndAppend)
 {
@@ -104,4 +108,47 @@ TEST(StampText, Position)
     pt = ComputeStampPosition(STAMP_POS_TOP_LEFT, 180, 200, 40, 2479, 3508, 0, 0);
     EXPECT_EQ(pt.x, 199);
     EXPECT_EQ(pt.y, 0);
+}
+
+TEST(StampCommon, WorkingCopy)
+{
+    /* No zero byte anywhere: none of the block's string fields ends. */
+    std::vector<BYTE> block(DRIVER_DEVMODE_SIZE, 0x41);
+    DriverDevMode stWork;
+    memset(&stWork, 0, sizeof(stWork));
+    EXPECT_FALSE(StampCopyDevMode(block.data(), DRIVER_DEVMODE_SIZE - 1, &stWork));
+    EXPECT_FALSE(StampCopyDevMode(block.data(), DRIVER_DEVMODE_SIZE + 1, &stWork));
+    EXPECT_FALSE(StampCopyDevMode(NULL, DRIVER_DEVMODE_SIZE, &stWork));
+    EXPECT_FALSE(StampCopyDevMode(block.data(), DRIVER_DEVMODE_SIZE, NULL));
+    EXPECT_EQ(0u, stWork.Flags);
+
+    ASSERT_TRUE(StampCopyDevMode(block.data(), DRIVER_DEVMODE_SIZE, &stWork));
+    /* The strings the stamps read end within their fields; the rest is copied. */
+    struct { const WCHAR *psz; size_t cchField; } aFields[] = {
+        { DevMode_GetDeviceName(&stWork), DM_CCH_DEVICE_NAME },
+        { DevMode_GetAnnotationText(&stWork), DM_CCH_ANNOTATION },
+        { DevMode_GetAnnotationSeparator(&stWork), DM_CCH_ANNOTATION },
+        { DevMode_GetWatermarkFilePortrait(&stWork), DM_CCH_PATH },
+        { DevMode_GetWatermarkFileLandscape(&stWork), DM_CCH_PATH },
+        { DevMode_GetJpegLoaderLibrary(&stWork), DM_CCH_PATH },
+        { DevMode_GetTiffLoaderLibrary(&stWork), DM_CCH_PATH },
+    };
+    for (const auto &f : aFields)
+        EXPECT_EQ(f.cchField - 1, wcsnlen(f.psz, f.cchField));
+    EXPECT_EQ(0x41414141u, stWork.Flags);
+    EXPECT_EQ(0x41414141u, stWork.AnnotationFlags);
+    /* The caller's block stays as it was. */
+    EXPECT_EQ(std::vector<BYTE>(DRIVER_DEVMODE_SIZE, 0x41), block);
+}
+
+TEST(StampCommon, PackedPoints)
+{
+    EXPECT_EQ(0x0000000200000001ull, PackPoint(1, 2));
+    EXPECT_EQ(0x00000BB80000094Full, PackPoint(2383, 3000));
+    EXPECT_EQ(0xFFFFFFFF00000000ull, PackPoint(0, -1));
+    for (LONG n : { 0L, 1L, -1L, 2479L, (LONG)LONG_MIN, (LONG)LONG_MAX }) {
+        EXPECT_EQ(n, PackedPointX(PackPoint(n, -7)));
+        EXPECT_EQ(-7, PackedPointY(PackPoint(n, -7)));
+        EXPECT_EQ(n, PackedPointY(PackPoint(-7, n)));
+    }
 }

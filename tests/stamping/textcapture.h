@@ -88,10 +88,4 @@ inline SIZE MeasureCapturedText(const LOGFONTW &font, const std::wstring &text)
     return size;
 }
 
-/* x in the low 32 bits, y in the high 32 bits. */
-inline ULONGLONG PackPoint(int x, int y)
-{
-    return (ULONGLONG)(DWORD)x | ((ULONGLONG)(DWORD)y << 32);
-}
-
 #endif

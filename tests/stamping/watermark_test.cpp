@@ -37,7 +37,7 @@ bool Refused(const std::vector<BYTE> &dib)
 
 } // namespace
 
-TEST(watermark, ApplyWatermarkBrightness)
+TEST(Watermark, ApplyWatermarkBrightness)
 {
     EXPECT_EQ(NULL, ApplyWatermarkBrightness(NULL, 30));
     EXPECT_FLOAT_EQ(76.5f, GetWatermarkLift(30));
@@ -110,7 +110,7 @@ TEST(watermark, ApplyWatermarkBrightness)
     }
 }
 
-TEST(watermark, RefusesBadBitmaps)
+TEST(Watermark, RefusesBadBitmaps)
 {
     std::vector<BYTE> good = MakePackedDib(24, 3, 2, NULL, 0, 0x40);
     WatermarkDibLayout layout = {};
@@ -177,7 +177,7 @@ TEST(watermark, RefusesBadBitmaps)
     EXPECT_TRUE(Refused(dib));
 }
 
-TEST(watermark, PlacementGeometry)
+TEST(Watermark, PlacementGeometry)
 {
     WatermarkRect r;
     memset(&r, 0xAB, sizeof(r));
@@ -239,7 +239,7 @@ TEST(watermark, PlacementGeometry)
     EXPECT_EQ(WM_PLACE_CENTER, WatermarkSwitchesToPlacement(FALSE, FALSE, FALSE));
 }
 
-TEST(watermark, Tiles)
+TEST(Watermark, Tiles)
 {
     /* 600 x 400 on 2000 x 3000: x = 0, 600, 1200, 1800 in rows 0, 400, ..., 2800. */
     POINT corners[40];
@@ -276,7 +276,7 @@ std::vector<COLORREF> Paint(const std::vector<BYTE> &dib, int nPlacement, LONG c
     if (!OpenTestPage(page, cx, cy))
         return result;
     HGLOBAL hDib = ToGlobal(dib);
-    PrintWatermark(page.hdc, hDib, nPlacement, PageSize(cx, cy));
+    PrintWatermark(page.hdc, hDib, nPlacement, PackPoint(cx, cy));
     GdiFlush();
     for (const POINT &pt : probes)
         result.push_back(PagePixel(page, pt.x, pt.y));
@@ -292,7 +292,7 @@ COLORREF Marker(LONG x, LONG y) { return RGB(10 + x * 30, 20 + y * 40, 99); }
 
 } // namespace
 
-TEST(watermark, PrintWatermark)
+TEST(Watermark, PrintWatermark)
 {
     std::vector<BYTE> picture = MakePicture24(6, 4, Marker);
 
@@ -361,7 +361,7 @@ TEST(watermark, PrintWatermark)
     }
     EXPECT_EQ(kWhite, Paint(picture, 0, 12, 30, {{0, 0}})[0]);
     EXPECT_EQ(kWhite, Paint(picture, 5, 12, 30, {{0, 0}})[0]);
-    PrintWatermark(NULL, NULL, WM_PLACE_TILE, PageSize(12, 30));
+    PrintWatermark(NULL, NULL, WM_PLACE_TILE, PackPoint(12, 30));
 }
 
 #include "settings/devmode.h"
@@ -380,8 +380,7 @@ struct PrinterKeyScope {
     ~PrinterKeyScope() { Clean(); }
     static void Clean()
     {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kPrinterKey.c_str());
-        RegDeleteKeyW(HKEY_CURRENT_USER, kPrinterKey.c_str());
+        RegDeleteTree(kPrinterKey);
     }
 };
 
@@ -449,7 +448,7 @@ StampResult Stamp(const DriverDevMode *pDevMode, DWORD dwPage, DWORD cbDevMode =
     TestPage page;
     if (!OpenTestPage(page, 40, 30))
         return r;
-    r.nResult = AddWatermark(page.hdc, pDevMode, cbDevMode, dwPage, PageSize(40, 30), kJob);
+    r.nResult = AddWatermark(page.hdc, pDevMode, cbDevMode, dwPage, PackPoint(40, 30), kJob);
     GdiFlush();
     r.pixels = {PagePixel(page, 0, 0), PagePixel(page, 2, 0), PagePixel(page, 20, 15)};
     CloseTestPage(page);
@@ -468,39 +467,39 @@ StampResult Stamp(const DriverDevMode *pDevMode, DWORD dwPage, DWORD cbDevMode =
 
 } // namespace
 
-TEST(watermark, AddWatermarkArguments)
+TEST(Watermark, AddWatermarkArguments)
 {
     PrinterKeyScope scope;
     Pictures p = MakePictures();
     DriverDevMode *pDevMode = NewDevMode(p);
-    ASSERT_TRUE(Stamped(pDevMode, 1, 1, kPortrait));
-    EXPECT_EQ(0, AddWatermark(NULL, pDevMode, sizeof(DriverDevMode), 1, PageSize(40, 30), kJob));
-    EXPECT_EQ(0, Stamp(NULL, 1).nResult);
+    ASSERT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kPortrait));
+    EXPECT_EQ(STAMP_FAILED, AddWatermark(NULL, pDevMode, sizeof(DriverDevMode), 1, PackPoint(40, 30), kJob));
+    EXPECT_EQ(STAMP_FAILED, Stamp(NULL, 1).nResult);
     EXPECT_EQ(kWhite, Stamp(pDevMode, 1, 6878).pixels[2]);
-    EXPECT_EQ(0, Stamp(pDevMode, 1, 6878).nResult);
-    EXPECT_EQ(0, Stamp(pDevMode, 1, 6880).nResult);
+    EXPECT_EQ(STAMP_FAILED, Stamp(pDevMode, 1, 6878).nResult);
+    EXPECT_EQ(STAMP_FAILED, Stamp(pDevMode, 1, 6880).nResult);
 
-    /* Watermark off: 2 on every page. */
+    /* Watermark off: switched off on every page. */
     DevMode_ClearWmfPrintWatermark(pDevMode);
-    EXPECT_TRUE(Stamped(pDevMode, 1, 2, kWhite));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_SWITCHED_OFF, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
     DevMode_SetWmfPrintWatermark(pDevMode);
 
-    /* Pictures that cannot be loaded or converted: 2, nothing painted. */
+    /* Pictures that cannot be loaded or converted: switched off, nothing painted. */
     DevMode_SetWatermarkFilePortrait(pDevMode, p.missing.c_str());
-    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
     std::vector<BYTE> zeroWide = MakePicture24(4, 4, [](LONG, LONG) { return RGB(1, 2, 3); });
     DibHeader(zeroWide)->biWidth = 0;
     WriteWholeFile(std::string(p.missing.begin(), p.missing.end()), MakeBitmapFile(zeroWide));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
     std::vector<BYTE> truncated = MakePicture24(4, 4, [](LONG, LONG) { return RGB(1, 2, 3); });
     truncated.resize(truncated.size() - 1);
     WriteWholeFile(std::string(p.missing.begin(), p.missing.end()), MakeBitmapFile(truncated));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
     free(pDevMode);
 }
 
-TEST(watermark, AddWatermarkFirstPage)
+TEST(Watermark, AddWatermarkFirstPage)
 {
     PrinterKeyScope scope;
     Pictures p = MakePictures();
@@ -508,17 +507,17 @@ TEST(watermark, AddWatermarkFirstPage)
 
     /* First page only, no separate first picture: page 1 normal, page 2 nothing. */
     DevMode_SetWmfFirstPageOnly(pDevMode);
-    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kPortrait));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
 
     /* Separate first picture on but stored nowhere: page 1 fails, page 2
      * follows first page only. */
     DevMode_SetWmfFirstImage(pDevMode);
-    EXPECT_TRUE(Stamped(pDevMode, 1, 0, kWhite));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_FAILED, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
     DevMode_ClearWmfFirstPageOnly(pDevMode);
-    EXPECT_TRUE(Stamped(pDevMode, 1, 0, kWhite));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_FAILED, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, kPortrait));
 
     /* Stored in the printer's "Watermark" key: page 1 gets it, with or
      * without first page only; later pages get the normal picture or none. */
@@ -526,31 +525,31 @@ TEST(watermark, AddWatermarkFirstPage)
     ASSERT_EQ(1, SetWatermarkFirstImage(pDevMode, 0, p.firstLandscape.c_str()));
     ASSERT_EQ(1, SetWatermarkFirstImagePosition(pDevMode, 1, 1));
     ASSERT_EQ(1, SetWatermarkFirstImagePosition(pDevMode, 0, 1));
-    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kFirstPortrait));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait));
-    EXPECT_TRUE(Stamped(pDevMode, 3, 1, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kFirstPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 3, STAMP_DRAWN, kPortrait));
     DevMode_SetWmfFirstPageOnly(pDevMode);
-    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kFirstPortrait));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kFirstPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
     /* The first picture off again: page 1 is normal. */
     DevMode_ClearWmfFirstImage(pDevMode);
-    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kPortrait));
     DevMode_SetWmfFirstImage(pDevMode);
 
     /* Landscape pages take the landscape first picture. */
     DevMode_SetOrientation(pDevMode, DMORIENT_LANDSCAPE);
-    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kFirstLandscape));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kFirstLandscape));
 
     /* First-page brightness from the "Watermark" key. */
     ASSERT_EQ(1, SetWatermarkFirstImageBrightness(pDevMode, 0, 60));
-    EXPECT_TRUE(Stamped(pDevMode, 1, 1, RGB(253, 253, 153)));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, RGB(253, 253, 153)));
     DevMode_SetOrientation(pDevMode, DMORIENT_PORTRAIT);
 
     /* Position 8 tiles the 4 x 4 picture from the corner; 4, 16 and 0
      * centre it at (18, 13), leaving the corner white. */
     ASSERT_EQ(1, SetWatermarkFirstImagePosition(pDevMode, 1, 8));
     StampResult r = Stamp(pDevMode, 1);
-    EXPECT_EQ(1, r.nResult);
+    EXPECT_EQ(STAMP_DRAWN, r.nResult);
     EXPECT_EQ(kFirstPortrait, r.pixels[0]);
     EXPECT_EQ(kFirstPortrait, r.pixels[2]);
     for (DWORD dwPosition : {4u, 16u, 0u}) {
@@ -558,14 +557,14 @@ TEST(watermark, AddWatermarkFirstPage)
         RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"First Image Portrait Position", REG_DWORD, &dwPosition,
                         sizeof(dwPosition));
         r = Stamp(pDevMode, 1);
-        EXPECT_EQ(1, r.nResult) << dwPosition;
+        EXPECT_EQ(STAMP_DRAWN, r.nResult) << dwPosition;
         EXPECT_EQ(kWhite, r.pixels[0]) << dwPosition;
         EXPECT_EQ(kFirstPortrait, r.pixels[2]) << dwPosition;
     }
     free(pDevMode);
 }
 
-TEST(watermark, AddWatermarkOrientationAndPlacement)
+TEST(Watermark, AddWatermarkOrientationAndPlacement)
 {
     PrinterKeyScope scope;
     Pictures p = MakePictures();
@@ -573,12 +572,12 @@ TEST(watermark, AddWatermarkOrientationAndPlacement)
 
     /* Orientation 2 is landscape; 1 and 0 (and anything else) portrait. */
     DevMode_SetOrientation(pDevMode, DMORIENT_LANDSCAPE);
-    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kLandscape));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kLandscape));
     DevMode_SetWatermarkBrightnessLandscape(pDevMode, 60);
-    EXPECT_TRUE(Stamped(pDevMode, 2, 1, RGB(153, 253, 153)));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, RGB(153, 253, 153)));
     for (short nOrientation : {1, 0, 3}) {
         DevMode_SetOrientation(pDevMode, nOrientation);
-        EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait)) << nOrientation;
+        EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, kPortrait)) << nOrientation;
     }
 
     /* Portrait tile and stretch to fit both on: tiled. The halves picture
@@ -603,7 +602,7 @@ TEST(watermark, AddWatermarkOrientationAndPlacement)
     free(pDevMode);
 }
 
-TEST(watermark, AddWatermarkFromProfile)
+TEST(Watermark, AddWatermarkFromProfile)
 {
     PrinterKeyScope scope;
     Pictures p = MakePictures();
@@ -612,7 +611,7 @@ TEST(watermark, AddWatermarkFromProfile)
     DevMode_SetWmfPTile(pDevMode);
 
     /* "Print Watermark" missing falls back to the block; the picture too. */
-    EXPECT_TRUE(Stamped(pDevMode, 2, 1, kPortrait));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, kPortrait));
     /* The placement switches have no fallback: "Watermark P Tile" missing
      * is off even though the block tiles, so the picture is centred. */
     StampResult r = Stamp(pDevMode, 2);
@@ -624,19 +623,19 @@ TEST(watermark, AddWatermarkFromProfile)
     /* Profile picture, brightness and switches of this job. */
     ASSERT_EQ(1, WriteProfileString(pDevMode, PS_WATERMARK_PORTRAIT_IMAGE, kJob, p.firstPortrait.c_str()));
     ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_P_BRIGHTNESS, kJob, 0));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 1, RGB(100, 0, 0)));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, RGB(100, 0, 0)));
     ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_PRINT_WATERMARK, kJob, 0));
-    EXPECT_TRUE(Stamped(pDevMode, 2, 2, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
     ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_PRINT_WATERMARK, kJob, 1));
 
     /* The first picture from the profile; "Watermark First Image enabled"
      * missing is off whatever the block says. */
     DevMode_SetWmfFirstImage(pDevMode);
-    EXPECT_TRUE(Stamped(pDevMode, 1, 1, RGB(100, 0, 0)));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, RGB(100, 0, 0)));
     ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_FIRST_IMAGE_ENABLED, kJob, 1));
-    EXPECT_TRUE(Stamped(pDevMode, 1, 0, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_FAILED, kWhite));
     ASSERT_EQ(1, WriteProfileString(pDevMode, PS_WATERMARK_PORTRAIT_FIRST_IMAGE, kJob, p.landscape.c_str()));
     ASSERT_EQ(1, WriteProfileDword(pDevMode, PD_WATERMARK_P_FIRST_BRIGHTNESS, kJob, 30));
-    EXPECT_TRUE(Stamped(pDevMode, 1, 1, kLandscape));
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kLandscape));
     free(pDevMode);
 }
