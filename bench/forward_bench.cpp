@@ -5,7 +5,9 @@
  *   2. CPU time of this process per forwarded page and copy, against the bare
  *      PlayEnhMetaFile of the same pages on printer DCs of the same queue;
  *   3. wall time of an n-page job run by the polling loop with its real
- *      500 ms sleep, against n x 500 ms.
+ *      500 ms sleep, against n x 500 ms;
+ *   4. CPU time of the metafile record checks (before playing, and while
+ *      playing) against bare PlayEnhMetaFile of the same pages.
  * Run under Wine with the test environment up:
  *   build/wine-exec.sh build/bin/forward_bench.exe [pages] [copies] [loop pages]
  */
@@ -384,6 +386,72 @@ static void BenchCpu(const std::vector<BYTE> &devMode, DWORD dwPages, DWORD dwCo
            Median(vPlay), Median(vPage), Median(vDocs));
 }
 
+/* CPU seconds of playing every page nTimes on hdc, each on a page of its
+ * own, with the record checks' player or the bare one. */
+static double PlayPages(HDC hdc, const std::vector<HENHMETAFILE> &emfs, BOOL bChecked, int nTimes)
+{
+    RECT rc = { 0, 0, GetDeviceCaps(hdc, HORZRES) - 1, GetDeviceCaps(hdc, VERTRES) - 1 };
+    double dPlay = 0;
+    for (int i = 0; i < nTimes * (int)emfs.size(); i++) {
+        HENHMETAFILE hEmf = emfs[i % emfs.size()];
+        StartPage(hdc);
+        double d0 = CpuSeconds();
+        if (bChecked)
+            PlayCheckedMetaFile(hdc, hEmf, &rc, NULL);
+        else
+            PlayEnhMetaFile(hdc, hEmf, &rc);
+        dPlay += CpuSeconds() - d0;
+        EndPage(hdc);
+    }
+    return dPlay;
+}
+
+/* The record checks against playing: CheckPageBytes over the pages (many
+ * rounds, for a measurable time) and the checking player against the bare
+ * one on a printer DC whose output goes to a file; five alternating rounds
+ * of two plays of every page, medians. */
+static void BenchChecks(DWORD dwPages, PageMaker pfnMake, const char *pszKind)
+{
+    std::vector<std::string> pages;
+    std::vector<HENHMETAFILE> emfs;
+    for (DWORD p = 1; p <= dwPages; p++) {
+        pages.push_back(pfnMake(p));
+        emfs.push_back(SetEnhMetaFileBits((UINT)pages.back().size(), (const BYTE *)pages.back().data()));
+    }
+    const int nCheckRounds = 500;
+    double d0 = CpuSeconds();
+    for (int r = 0; r < nCheckRounds; r++) {
+        for (const std::string &bytes : pages)
+            CheckPageBytes((const BYTE *)bytes.data(), (DWORD)bytes.size(), NULL);
+    }
+    double dCheck = (CpuSeconds() - d0) / nCheckRounds;
+    std::string output = g_dir + "\\checks.ps";
+    DOCINFOA stDoc = { sizeof(DOCINFOA), "forward_bench checks", output.c_str(), NULL, 0 };
+    HDC hdc = CreateDCA("WINSPOOL", BENCH_QUEUE, NULL, NULL);
+    StartDocA(hdc, &stDoc);
+    PlayPages(hdc, emfs, FALSE, 1); /* warm-up */
+    std::vector<double> vBare, vChecked;
+    for (int nRound = 0; nRound < 5; nRound++) {
+        BOOL bCheckedFirst = nRound % 2;
+        double dFirst = PlayPages(hdc, emfs, bCheckedFirst, 2) / 2;
+        double dSecond = PlayPages(hdc, emfs, !bCheckedFirst, 2) / 2;
+        vChecked.push_back(bCheckedFirst ? dFirst : dSecond);
+        vBare.push_back(bCheckedFirst ? dSecond : dFirst);
+    }
+    EndDoc(hdc);
+    DeleteDC(hdc);
+    DeleteFileA(output.c_str());
+    for (HENHMETAFILE hEmf : emfs)
+        DeleteEnhMetaFile(hEmf);
+    double dBare = Median(vBare), dChecked = Median(vChecked), n = (double)dwPages;
+    printf("checks: %s page (%.1f KB), %lu pages; ms per page\n", pszKind, pages[0].size() / 1024.0,
+           (unsigned long)dwPages);
+    printf("  record checks %.4f (%.3f %% of bare play); checking player %.3f against bare play %.3f (%+.1f %%)\n",
+           dCheck * 1e3 / n, dCheck * 100.0 / dBare, dChecked * 1e3 / n, dBare * 1e3 / n,
+           (dChecked - dBare) * 100.0 / dBare);
+    printf("  checks in all: %.1f %% of bare play\n", (dCheck + dChecked - dBare) * 100.0 / dBare);
+}
+
 /* An n-page job through the polling loop with the real sleep; the job and
  * document keys say finished from the start, so the loop forwards one page
  * per cycle and finishes in the cycle after the last page. */
@@ -434,6 +502,8 @@ int main(int argc, char **argv)
     if (dwPages > 0 && dwCopies > 0) {
         BenchCpu(devMode, dwPages, dwCopies, MakeLightPage, "light");
         BenchCpu(devMode, dwPages, dwCopies, MakeTextPage, "50-line text");
+        BenchChecks(dwPages, MakeLightPage, "light");
+        BenchChecks(dwPages, MakeTextPage, "50-line text");
     }
     if (dwLoopPages > 0)
         BenchWall(devMode, dwLoopPages);

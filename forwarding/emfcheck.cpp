@@ -51,10 +51,10 @@ typedef struct EmfBitmapFields {
 
 #define NO_FIELD 0xFFFFFFFFu
 
-/* Bitmap requirements. */
-#define BITMAP_OPTIONAL  0 /* absent when its offset and size are both 0 */
-#define BITMAP_REQUIRED  1
-#define BITMAP_SECTION   2 /* required, copied into a DIB section of its own size */
+/* Bitmap requirements, combined with | . */
+#define BITMAP_REQUIRED  0
+#define BITMAP_OPTIONAL  1 /* absent when its offset and size are both 0 */
+#define BITMAP_SECTION   2 /* copied into a bitmap of the header's own size */
 
 static DWORD GetDword(const EmfRecord *pRecord, DWORD dwOffset)
 {
@@ -159,13 +159,16 @@ static int CheckPolyPoly16(const EmfRecord *pRecord, const EmfContext *pContext)
 /* ---- text --------------------------------------------------------------- */
 
 /* One EMRTEXT at dwText: the string and, when bDxAlways or offDx is set,
- * the spacing values (two per character with ETO_PDY). */
+ * the spacing values (two per character with ETO_PDY). Glyph indexes are
+ * 16 bits wide whatever the record's character width. */
 static int CheckEmrText(const EmfRecord *pRecord, DWORD dwText, DWORD cbChar, BOOL bDxAlways)
 {
     ULONGLONG ullChars = GetDword(pRecord, dwText + 8);
     DWORD dwOffString = GetDword(pRecord, dwText + 12);
     DWORD dwOptions = GetDword(pRecord, dwText + 16);
     DWORD dwOffDx = GetDword(pRecord, dwText + 36);
+    if (dwOptions & ETO_GLYPH_INDEX)
+        cbChar = sizeof(WORD);
     if (!InRecord(pRecord, dwOffString, ullChars * cbChar))
         return EMF_RECORD_OUTSIDE;
     if ((dwOffDx != 0 || bDxAlways) && !InRecord(pRecord, dwOffDx, ullChars * ((dwOptions & ETO_PDY) ? 8 : 4)))
@@ -758,7 +761,92 @@ const char *GetEmfFaultText(int nReason)
         return "does not match the metafile's records";
     case EMF_RECORD_BAD_REGION:
         return "holds an unusable region";
+    case EMF_RECORD_BAD_GLYPHS:
+        return "draws glyphs its font does not have";
     default:
         return "is refused";
     }
+}
+
+/* ---- playing ------------------------------------------------------------ */
+
+#define FONT_TABLE_MAXP 0x7078616D /* 'maxp': its numGlyphs at offset 4 */
+
+/* What the playing callback keeps. */
+typedef struct PlayState {
+    const BYTE *pFirstRecord; /* the header, to tell record offsets */
+    EmfFault    stSkipped;
+} PlayState;
+
+/* The number of glyphs of the font selected into hdc; 0 when the font has
+ * no glyph table to tell. */
+static DWORD GetFontGlyphCount(HDC hdc)
+{
+    BYTE abCount[2] = { 0, 0 };
+    if (GetFontData(hdc, FONT_TABLE_MAXP, 4, abCount, sizeof(abCount)) != sizeof(abCount))
+        return 0;
+    return ((DWORD)abCount[0] << 8) | abCount[1];
+}
+
+/* Whether the glyph-index strings of one EMRTEXT at dwText lie below
+ * nGlyphs; strings of characters pass. */
+static BOOL TextGlyphsFit(const EmfRecord *pRecord, DWORD dwText, DWORD nGlyphs)
+{
+    DWORD nChars = GetDword(pRecord, dwText + 8);
+    DWORD dwOffString = GetDword(pRecord, dwText + 12);
+    if (!(GetDword(pRecord, dwText + 16) & ETO_GLYPH_INDEX))
+        return TRUE;
+    for (DWORD i = 0; i < nChars; i++) {
+        if (GetWord(pRecord->pData + dwOffString + i * 2) >= nGlyphs)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+/* Whether a text record's glyph indexes fit the font now selected. */
+static BOOL RecordGlyphsFit(HDC hdc, const EmfRecord *pRecord)
+{
+    DWORD dwFirst = 36, nTexts = 1;
+    if (pRecord->dwType == EMR_POLYTEXTOUTA || pRecord->dwType == EMR_POLYTEXTOUTW) {
+        dwFirst = 40;
+        nTexts = GetDword(pRecord, 36);
+    } else if (pRecord->dwType != EMR_EXTTEXTOUTA && pRecord->dwType != EMR_EXTTEXTOUTW) {
+        return TRUE;
+    }
+    DWORD nGlyphs = MAXDWORD;
+    for (DWORD i = 0; i < nTexts; i++) {
+        if (!(GetDword(pRecord, dwFirst + i * EMF_TEXT_SIZE + 16) & ETO_GLYPH_INDEX))
+            continue;
+        if (nGlyphs == MAXDWORD)
+            nGlyphs = GetFontGlyphCount(hdc);
+        if (!TextGlyphsFit(pRecord, dwFirst + i * EMF_TEXT_SIZE, nGlyphs))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+static int CALLBACK PlayCheckedRecord(HDC hdc, HANDLETABLE *pHandles, const ENHMETARECORD *pEmr, int nHandles,
+                                      LPARAM lParam)
+{
+    PlayState *pState = (PlayState *)lParam;
+    EmfRecord stRecord = { (const BYTE *)pEmr, pEmr->nSize, pEmr->iType };
+    if (!pState->pFirstRecord)
+        pState->pFirstRecord = stRecord.pData;
+    if (!RecordGlyphsFit(hdc, &stRecord)) {
+        if (pState->stSkipped.nReason == EMF_RECORD_OK)
+            SetFault(&pState->stSkipped, EMF_RECORD_BAD_GLYPHS, &stRecord,
+                     (DWORD)(stRecord.pData - pState->pFirstRecord));
+        return TRUE;
+    }
+    return PlayEnhMetaFileRecord(hdc, pHandles, pEmr, (UINT)nHandles);
+}
+
+BOOL PlayCheckedMetaFile(HDC hdc, HENHMETAFILE hMetaFile, const RECT *prcPage, EmfFault *pSkipped)
+{
+    PlayState stState;
+    memset(&stState, 0, sizeof(stState));
+    BOOL bPlayed = EnumEnhMetaFile(hdc, hMetaFile, PlayCheckedRecord, &stState, prcPage);
+    if (pSkipped)
+        *pSkipped = stState.stSkipped;
+    return bPlayed;
 }

@@ -19,6 +19,7 @@
 #define EMF_RECORD_BAD_HANDLE    5 /* an object handle index outside the handle table */
 #define EMF_RECORD_BAD_HEADER    6 /* header counts that do not match the records */
 #define EMF_RECORD_BAD_REGION    7 /* region data the player cannot use safely */
+#define EMF_RECORD_BAD_GLYPHS    8 /* glyph indexes outside the font being played */
 
 /* The first record that failed. */
 typedef struct EmfFault {
@@ -34,6 +35,15 @@ typedef struct EmfFault {
  * against the rules of its type. Gives EMF_RECORD_OK, or the reason of the
  * first failing record with *pFault (optional) filled. */
 int CheckMetaFileRecords(const BYTE *pMetaFile, DWORD cbMetaFile, EmfFault *pFault);
+
+/* Plays a metafile that passed CheckMetaFileRecords on hdc into *prcPage,
+ * record by record, as PlayEnhMetaFile does. Text drawn by glyph index is
+ * played only when every index lies inside the glyph table of the font
+ * selected at that point (which only playing can tell); such a record is
+ * left out and the first one is described in *pSkipped (optional;
+ * nReason EMF_RECORD_OK when nothing was left out). Gives what
+ * PlayEnhMetaFile would: FALSE when a record failed to play. */
+BOOL PlayCheckedMetaFile(HDC hdc, HENHMETAFILE hMetaFile, const RECT *prcPage, EmfFault *pSkipped);
 
 /* A short English phrase for a reason, to follow "metafile record ... " in
  * a log line (for example "points outside itself"). */

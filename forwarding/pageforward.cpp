@@ -16,12 +16,14 @@ typedef struct PageData {
     BYTE        *pDevMode;
     DWORD        cbDevMode;
     HENHMETAFILE hMetaFile;
+    BOOL         bSkipLogged; /* a record left out while playing has been logged */
 } PageData;
 
 /* The values one copy hands to the stamps. */
 typedef struct CopyTarget {
-    HDC       hdc;
-    DWORD     dwCopy;
+    HDC         hdc;
+    DWORD       dwCopy;
+    const char *pszPrinter;
     ULONGLONG ptPhysPageInPixels;
     ULONGLONG ptPhysDPI;
     LONG      nWidth;
@@ -138,8 +140,30 @@ static void LogRefusedPage(DWORD dwPage, const char *pszPrinter, int nCheck, DWO
         LogMessage("Page %d not printed on %s: broken metafile record at offset %d.", dwPage, pszPrinter,
                    stLayout.dwBadRecord);
         break;
-    default:
+    case PAGE_UNSAFE_RECORD:
+        LogMessage("Page %d not printed on %s: metafile record of type %d at offset %d %s.", dwPage, pszPrinter,
+                   stLayout.stFault.dwType, stLayout.stFault.dwOffset, GetEmfFaultText(stLayout.stFault.nReason));
         break;
+    default:
+        LogMessage("Page %d not printed on %s: the system refused its metafile.", dwPage, pszPrinter);
+        break;
+    }
+}
+
+/* Logs why a page's spool file could not be read, from the system error
+ * code of the attempt; one line. */
+static void LogUnreadableSpoolFile(DWORD dwPage, const char *pszPrinter, const char *pszFileName, DWORD dwError)
+{
+    if (!pszFileName[0]) {
+        LogMessage("Page %d not printed on %s: its page key names no spool file.", dwPage, pszPrinter);
+    } else if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND) {
+        LogMessage("Page %d not printed on %s: its spool file %s is missing.", dwPage, pszPrinter, pszFileName);
+    } else if (dwError == ERROR_SHARING_VIOLATION || dwError == ERROR_LOCK_VIOLATION) {
+        LogMessage("Page %d not printed on %s: its spool file %s is in use by another program.", dwPage,
+                   pszPrinter, pszFileName);
+    } else {
+        LogMessage("Page %d not printed on %s: its spool file %s cannot be read (error %d).", dwPage, pszPrinter,
+                   pszFileName, dwError);
     }
 }
 
@@ -150,8 +174,10 @@ static BOOL LoadPageMetaFile(const char *pszFileName, DWORD cbFileSize, DWORD dw
 {
     DWORD cbRead = 0;
     BYTE *pBuffer = ReadPageFile(pszFileName, cbFileSize, &cbRead);
-    if (!pBuffer)
+    if (!pBuffer) {
+        LogUnreadableSpoolFile(dwPage, pszPrinter, pszFileName, GetLastError());
         return FALSE;
+    }
     int nCheck = PAGE_OK;
     if (cbRead < cbFileSize)
         LogMessage("Page %d not printed on %s: the spool file holds %d bytes, not %d.", dwPage, pszPrinter,
@@ -173,8 +199,12 @@ static BOOL LoadPage(const ForwardTarget *pTarget, const char *pszPrinterName, D
     int nReady = RedirectPrinting_ReadRegistryKey(pszPrinterName, pTarget->nJobNumber, dwPage, szFileName,
                                                   sizeof(szFileName), &cbFileSize, &pPage->pDevMode,
                                                   &pPage->cbDevMode);
-    if (nReady == RET_PAGE_ABORT)
+    if (nReady == RET_PAGE_ABORT) {
         Sleep(1000);
+        LogMessage("Page %d not printed on %s: the page was abandoned.", dwPage, pszPrinter);
+    } else if (nReady != RET_PAGE_READY) {
+        LogMessage("Page %d not printed on %s: its page key is no longer ready.", dwPage, pszPrinter);
+    }
     if (nReady == RET_PAGE_READY && LoadPageMetaFile(szFileName, cbFileSize, dwPage, pszPrinter, pPage))
         return TRUE;
     if (pPage->pDevMode)
@@ -194,15 +224,23 @@ static void LogStampResult(int nStampLog, int nResult, DWORD dwCopy)
         LogMessage(pLines->pszDrawn, dwCopy);
 }
 
-/* Watermark under the page, the page itself over the printable area. */
-static void DrawPageBody(const CopyTarget *pCopy, const PageData *pPage, DWORD dwPage, int nJobNumber)
+/* Watermark under the page, the page itself over the printable area. A
+ * record the player cannot be trusted with is left out, and logged once
+ * for the page on this printer. */
+static void DrawPageBody(const CopyTarget *pCopy, PageData *pPage, DWORD dwPage, int nJobNumber)
 {
     int nStamp = AddWatermark(pCopy->hdc, pPage->pDevMode, pPage->cbDevMode, dwPage, pCopy->ptPhysPageInPixels,
                               nJobNumber);
     LogStampResult(STAMP_LOG_WATERMARK, nStamp, pCopy->dwCopy);
     RECT rcPage = { 0, 0, pCopy->nWidth - 1, pCopy->nHeight - 1 };
-    if (!PlayEnhMetaFile(pCopy->hdc, pPage->hMetaFile, &rcPage))
+    EmfFault stSkipped;
+    if (!PlayCheckedMetaFile(pCopy->hdc, pPage->hMetaFile, &rcPage, &stSkipped))
         LogMessage("Error sending data to the printer (copy: %d). Error: %d", pCopy->dwCopy, GetLastError());
+    if (stSkipped.nReason != EMF_RECORD_OK && !pPage->bSkipLogged) {
+        LogMessage("Page %d printed on %s without its metafile record of type %d at offset %d, which %s.", dwPage,
+                   pCopy->pszPrinter, stSkipped.dwType, stSkipped.dwOffset, GetEmfFaultText(stSkipped.nReason));
+        pPage->bSkipLogged = TRUE;
+    }
 }
 
 /* Annotation text and Bates number over the page. */
@@ -221,14 +259,16 @@ static void DrawPageStamps(const CopyTarget *pCopy, const PageData *pPage, DWORD
 }
 
 /* Prints the page on one copy: settings, measure, page start, drawing, end. */
-static void PrintCopy(HDC hdc, DWORD dwCopy, const WCHAR *pwszPrinter, const ForwardTarget *pTarget,
-                      const PageData *pPage, DWORD dwPage, const char *pszDocName, const char *pszPrinterName)
+static void PrintCopy(HDC hdc, DWORD dwCopy, const char *pszPrinter, const WCHAR *pwszPrinter,
+                      const ForwardTarget *pTarget, PageData *pPage, DWORD dwPage, const char *pszDocName,
+                      const char *pszPrinterName)
 {
     CopyTarget stCopy;
     if (pPage->pDevMode && pPage->cbDevMode >= DEVMODEW_PUBLIC_SIZE)
         ChangePhysicalPrinterSettings(hdc, pwszPrinter, pTarget->hPrinter, pPage->pDevMode);
     stCopy.hdc = hdc;
     stCopy.dwCopy = dwCopy;
+    stCopy.pszPrinter = pszPrinter;
     stCopy.nWidth = GetDeviceCaps(hdc, HORZRES);
     stCopy.nHeight = GetDeviceCaps(hdc, VERTRES);
     stCopy.ptPhysPageInPixels = PackPoint(stCopy.nWidth, stCopy.nHeight);
@@ -247,7 +287,7 @@ void DoPrintPage(const char *pszRedirectPrinter, const char *pszDocName, DWORD d
                  ForwardTarget *pTarget, const char *pszPrinterName, DWORD dwCopies)
 {
     WCHAR wszPrinter[PRINTER_NAME_SIZE];
-    PageData stPage = { NULL, 0, NULL };
+    PageData stPage = { NULL, 0, NULL, FALSE };
     if (!pszRedirectPrinter || !pTarget || !pszPrinterName)
         return;
     if (!LoadPage(pTarget, pszPrinterName, dwPage, pszRedirectPrinter, &stPage))
@@ -255,7 +295,8 @@ void DoPrintPage(const char *pszRedirectPrinter, const char *pszDocName, DWORD d
     if (!MultiByteToWideChar(CP_ACP, 0, pszRedirectPrinter, -1, wszPrinter, PRINTER_NAME_SIZE))
         wszPrinter[0] = L'\0';
     for (DWORD i = 0; pTarget->phCopyDCs && i < dwCopies; i++)
-        PrintCopy(pTarget->phCopyDCs[i], i, wszPrinter, pTarget, &stPage, dwPage, pszDocName, pszPrinterName);
+        PrintCopy(pTarget->phCopyDCs[i], i, pszRedirectPrinter, wszPrinter, pTarget, &stPage, dwPage, pszDocName,
+                  pszPrinterName);
     DeleteEnhMetaFile(stPage.hMetaFile);
     if (stPage.pDevMode)
         HeapFree(GetProcessHeap(), 0, stPage.pDevMode);

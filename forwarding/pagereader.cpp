@@ -63,23 +63,27 @@ int CheckPageBytes(const BYTE *pBuffer, DWORD cbBuffer, PageLayout *pLayout)
 
 BYTE *ReadPageFile(const char *pszFileName, DWORD cbSize, DWORD *pcbRead)
 {
-    if (!pszFileName || !pcbRead)
+    if (!pszFileName || !pcbRead) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return NULL;
+    }
     HANDLE hFile = CreateFileA(pszFileName, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         return NULL;
     BYTE *pBuffer = (BYTE *)HeapAlloc(GetProcessHeap(), 0, cbSize ? cbSize : 1);
-    if (!pBuffer) {
-        CloseHandle(hFile);
-        return NULL;
-    }
     DWORD cbRead = 0;
-    if (!ReadFile(hFile, pBuffer, cbSize, &cbRead, NULL)) {
-        CloseHandle(hFile);
-        HeapFree(GetProcessHeap(), 0, pBuffer);
+    DWORD dwError = ERROR_SUCCESS;
+    if (!pBuffer)
+        dwError = ERROR_NOT_ENOUGH_MEMORY;
+    else if (!ReadFile(hFile, pBuffer, cbSize, &cbRead, NULL))
+        dwError = GetLastError();
+    CloseHandle(hFile);
+    if (dwError != ERROR_SUCCESS) {
+        if (pBuffer)
+            HeapFree(GetProcessHeap(), 0, pBuffer);
+        SetLastError(dwError);
         return NULL;
     }
-    CloseHandle(hFile);
     *pcbRead = cbRead;
     return pBuffer;
 }

@@ -47,7 +47,8 @@ BOOL CheckRecordChain(const BYTE *pMetaFile, DWORD cbMetaFile, DWORD *pdwBadOffs
  * pszFileName with a single read into a heap block of exactly cbSize bytes
  * (at least 1). Gives the block (free with HeapFree on the process heap) and
  * the number of bytes actually read in *pcbRead, or NULL when the file cannot
- * be opened or read, or the block cannot be allocated (*pcbRead untouched). */
+ * be opened or read, or the block cannot be allocated (*pcbRead untouched,
+ * the system error code of the failure kept for GetLastError). */
 BYTE *ReadPageFile(const char *pszFileName, DWORD cbSize, DWORD *pcbRead);
 
 /* Builds an enhanced metafile from the first cbBuffer bytes of a page buffer.

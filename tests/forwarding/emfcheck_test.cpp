@@ -24,7 +24,7 @@ typedef struct PlayRequest {
 static DWORD WINAPI PlayThread(void *pParam)
 {
     PlayRequest *pRequest = (PlayRequest *)pParam;
-    PlayEnhMetaFile(pRequest->hdc, pRequest->hEmf, &pRequest->rcPage);
+    PlayCheckedMetaFile(pRequest->hdc, pRequest->hEmf, &pRequest->rcPage, NULL);
     return 0;
 }
 

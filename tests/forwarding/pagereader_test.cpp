@@ -27,7 +27,8 @@ static int Check(const std::string &bytes, PageLayout *pLayout)
 
 TEST(PageReader, CheckPageBytes)
 {
-    PageLayout st = { 0xAAAA, 0xAAAA, 0xAAAA };
+    PageLayout st;
+    memset(&st, 0xAA, sizeof(st));
     std::string emf = TinyEmf();
     EXPECT_EQ(PAGE_OK, Check(emf, &st));
     EXPECT_EQ(0u, st.dwOffset);

@@ -146,5 +146,15 @@ BOOL ReadJobDesc(const char *pszIniPath, JobDesc *pDesc)
     ReadPostPrintSection(pszIniPath, pDesc);
     ReadApplicationSection(pszIniPath, pDesc);
     pDesc->dwDevMode = ReadSection(pszIniPath, "DevMode", pDesc->aDevMode, JOBSIM_MAX_KV);
+    pDesc->dwPageFiles = ReadSection(pszIniPath, "PageFiles", pDesc->aPageFiles, JOBSIM_MAX_KV);
     return TRUE;
+}
+
+const char *GetPageFileOverride(const JobDesc *pDesc, DWORD dwPage)
+{
+    for (DWORD i = 0; i < pDesc->dwPageFiles; i++) {
+        if (strtoul(pDesc->aPageFiles[i].szName, NULL, 10) == dwPage)
+            return pDesc->aPageFiles[i].szValue;
+    }
+    return NULL;
 }

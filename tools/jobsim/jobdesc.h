@@ -60,7 +60,13 @@ typedef struct JobDesc {
     DWORD dwSharePoint;
     KeyValue aDevMode[JOBSIM_MAX_KV];          /* device-mode settings, see README */
     DWORD dwDevMode;
+    KeyValue aPageFiles[JOBSIM_MAX_KV];        /* page number = spool file instead of a drawn page */
+    DWORD dwPageFiles;
 } JobDesc;
+
+/* The spool file that [PageFiles] gives page dwPage, or NULL for a drawn
+ * page: a file to copy, or "missing", "directory" or "locked". */
+const char *GetPageFileOverride(const JobDesc *pDesc, DWORD dwPage);
 
 /* Reads the job description from an INI file. FALSE when the file has no
  * [Job] section or no printer name. */

@@ -125,12 +125,81 @@ static void WriteDocumentKey(const JobDesc *pDesc, const JobPaths *pPaths)
     SetString(pPaths->document, "Ready", "Printing");
 }
 
+/* A file held open without sharing until jobsim ends ("locked" pages). */
+static HANDLE g_ahLocked[JOBSIM_MAX_KV];
+static DWORD g_nLocked;
+
+/* Patches a drawn page in place: "patch:<type>:<offset>=<value>" sets the
+ * 32-bit field at <offset> of the first record of that type. */
+static void PatchPage(const char *pszFile, const char *pszPatch)
+{
+    unsigned long ulType = 0, ulOffset = 0, ulValue = 0;
+    if (sscanf(pszPatch, "patch:%lu:%lu=%li", &ulType, &ulOffset, (long *)&ulValue) != 3)
+        return;
+    HANDLE hFile = CreateFileA(pszFile, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return;
+    std::vector<BYTE> bytes(GetFileSize(hFile, NULL));
+    DWORD cb = 0;
+    ReadFile(hFile, bytes.data(), (DWORD)bytes.size(), &cb, NULL);
+    for (DWORD dwOffset = 0; dwOffset + 8 <= cb;) {
+        DWORD dwType = 0, cbRecord = 0;
+        memcpy(&dwType, &bytes[dwOffset], 4);
+        memcpy(&cbRecord, &bytes[dwOffset + 4], 4);
+        if (cbRecord < 8)
+            break;
+        if (dwType == ulType && ulOffset + 4 <= cbRecord) {
+            DWORD dwValue = (DWORD)ulValue;
+            memcpy(&bytes[dwOffset + ulOffset], &dwValue, 4);
+            break;
+        }
+        dwOffset += cbRecord;
+    }
+    SetFilePointer(hFile, 0, NULL, FILE_BEGIN);
+    WriteFile(hFile, bytes.data(), cb, &cb, NULL);
+    CloseHandle(hFile);
+}
+
+/* Writes page dwPage's spool file as [PageFiles] asks: a drawn page with one
+ * field patched, a copy of a given file, a name that does not exist, a
+ * directory, or a drawn page held open without sharing. Gives the size for
+ * "Size", or 0 when nothing could be written. */
+static DWORD WritePageFileOverride(const char *pszOverride, char *pszFile, size_t cchFile, DWORD dwPage,
+                                   const JobDesc *pDesc)
+{
+    if (strcmp(pszOverride, "missing") == 0)
+        return 1000;
+    if (strcmp(pszOverride, "directory") == 0) {
+        strncat(pszFile, ".dir", cchFile - strlen(pszFile) - 1);
+        CreateDirectoryA(pszFile, NULL);
+        return 1000;
+    }
+    if (strncmp(pszOverride, "patch:", 6) == 0) {
+        DWORD cbFile = WriteSpoolPage(pszFile, dwPage, pDesc->szPageText, FALSE);
+        PatchPage(pszFile, pszOverride);
+        return cbFile;
+    }
+    if (strcmp(pszOverride, "locked") == 0) {
+        DWORD cbFile = WriteSpoolPage(pszFile, dwPage, pDesc->szPageText, pDesc->bPlaceablePrefix);
+        HANDLE hFile = CreateFileA(pszFile, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        if (hFile != INVALID_HANDLE_VALUE && g_nLocked < JOBSIM_MAX_KV)
+            g_ahLocked[g_nLocked++] = hFile;
+        return cbFile;
+    }
+    if (!CopyFileA(pszOverride, pszFile, FALSE))
+        return 0;
+    WIN32_FILE_ATTRIBUTE_DATA stData;
+    return GetFileAttributesExA(pszFile, GetFileExInfoStandard, &stData) ? stData.nFileSizeLow : 0;
+}
+
 /* Writes spool file and page key n, "Ready" last. */
 static bool WritePage(const JobDesc *pDesc, DWORD dwPage, const BYTE *pDevMode, DWORD cbDevMode)
 {
     char szFile[MAX_PATH], szKey[KEY_PATH_SIZE];
     snprintf(szFile, sizeof(szFile), "%s\\%d_%lu.emf", pDesc->szSpoolDir, pDesc->nJobNumber, (unsigned long)dwPage);
-    DWORD cbFile = WriteSpoolPage(szFile, dwPage, pDesc->szPageText, pDesc->bPlaceablePrefix);
+    const char *pszOverride = GetPageFileOverride(pDesc, dwPage);
+    DWORD cbFile = pszOverride ? WritePageFileOverride(pszOverride, szFile, sizeof(szFile), dwPage, pDesc)
+                               : WriteSpoolPage(szFile, dwPage, pDesc->szPageText, pDesc->bPlaceablePrefix);
     if (!cbFile || !FormatPageKeyPath(pDesc->szPrinterName, pDesc->nJobNumber, dwPage, szKey, sizeof(szKey)))
         return false;
     SetString(szKey, "Forwarding", szFile);
@@ -282,6 +351,8 @@ static int RunJob(JobDesc *pDesc)
         CloseHandle(hEvent);
     }
     CloseHandle(hProcess);
+    for (DWORD i = 0; i < g_nLocked; i++)
+        CloseHandle(g_ahLocked[i]);
     return nExit;
 }
 

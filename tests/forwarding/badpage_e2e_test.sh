@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# End to end: jobs whose page 2 cannot be printed (a record pointing outside
+# itself, an object handle outside the table, a missing spool file, bytes
+# the system's metafile builder refuses). Each job prints pages 1 and 3,
+# logs exactly one line for page 2, and consumes every key and spool file.
+set -uo pipefail
+build=${JH_BUILD_DIR:?}
+pdf=$build/cups/pdf
+tag=bad$$
+work=$build/test-work/$tag
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+winpath() { echo "Z:$1" | tr / '\\'; }
+
+# run_job NUMBER NAME PAGE2 LINE-PATTERN
+run_job() {
+    local job=$((5000 + $$ % 1000 * 4 + $1)) name=$2 page2=$3 pattern=$4
+    local doc="${tag}_$name" dir=$work/$name
+    mkdir -p "$dir/spool"
+    cat > "$dir/job.ini" <<INI
+[Job]
+Printer=Bad Page Printer
+JobNumber=$job
+DocumentName=$doc
+Pages=3
+RedirectPath=Bad Page Printer\\Redirect $tag
+RedirectPrinters=JH_PDF_A
+LogFile=$(winpath "$dir/redirect.log")
+PageText=$doc content of page %d
+SpoolDir=$(winpath "$dir/spool")
+TimeoutSec=60
+[PageFiles]
+2=$page2
+INI
+    sed -i 's/$/\r/' "$dir/job.ini"
+    "$build/wine-exec.sh" "$build/bin/jobsim.exe" "$(winpath "$dir/job.ini")" >"$dir/jobsim.out" 2>&1
+    check "$name: jobsim and jobhelper ended with 0" [ $? -eq 0 ]
+
+    local f="" t
+    for _ in $(seq 1 100); do
+        for f in "$pdf/JH_PDF_A/${doc}"*.pdf; do [ -e "$f" ] && break; done
+        [ -e "$f" ] && [ "$(pdfinfo "$f" 2>/dev/null | sed -n 's/^Pages: *//p')" != "" ] && break
+        sleep 0.2
+    done
+    check "$name: one document" [ -e "$f" ]
+    t=$(pdftotext "$f" - 2>/dev/null | tr -s ' \n\f' ' ')
+    check "$name: two pages" [ "$(pdfinfo "$f" 2>/dev/null | sed -n 's/^Pages: *//p')" = 2 ]
+    check "$name: pages 1 and 3 printed" grep -q "content of page 1 .*content of page 3" <<<"$t"
+    check "$name: page 2 not printed" eval '! grep -q "content of page 2" <<<"$t"'
+
+    local lines
+    lines=$(sed 's/\r$//' "$dir/redirect.log" | cut -c23- | grep '^Page 2 ')
+    check "$name: one line for page 2" [ "$(wc -l <<<"$lines")" = 1 ]
+    check "$name: $pattern" grep -qE "^Page 2 not printed on JH_PDF_A: $pattern$" <<<"$lines"
+    check "$name: page 1 and 3 without lines" eval '! sed "s/\r$//" "$dir/redirect.log" | grep -qE "Page (1|3) not printed"'
+    check "$name: the job finished" grep -q "Redirect printing finished." "$dir/redirect.log"
+    check "$name: spool folder empty" [ -z "$(ls -A "$dir/spool")" ]
+    local keys
+    keys=$("$build/wine-exec.sh" reg query "HKCU\\SOFTWARE\\Quennor Software LLC\\Bad Page Printer" /s 2>/dev/null |
+        tr -d '\r' | grep -cE "\\\\${job}(_[0-9]+)?$" || true)
+    check "$name: no key of the job left" [ "$keys" = 0 ]
+    [ $failures -ne 0 ] && { cat "$dir/jobsim.out"; sed 's/\r$//' "$dir/redirect.log"; }
+}
+
+run_job 0 outside "patch:84:44=0x7fffffff" "metafile record of type 84 at offset [0-9]+ points outside itself\."
+run_job 1 handle "patch:37:8=100" "metafile record of type 37 at offset [0-9]+ uses an object handle outside the handle table\."
+run_job 2 missing "missing" "its spool file Z:.*_2\.emf is missing\."
+run_job 3 builder "patch:1:40=0" "the system refused its metafile\."
+
+"$build/wine-exec.sh" reg delete "HKCU\\SOFTWARE\\Quennor Software LLC\\Bad Page Printer" /f >/dev/null 2>&1
+if [ $failures -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+rm -rf "$work"
+echo "all checks passed"
