@@ -203,7 +203,7 @@ static BOOL LoadPage(const ForwardTarget *pTarget, const char *pszPrinterName, D
         Sleep(1000);
         LogMessage("Page %d not printed on %s: the page was abandoned.", dwPage, pszPrinter);
     } else if (nReady != RET_PAGE_READY) {
-        LogMessage("Page %d not printed on %s: its page key is no longer ready.", dwPage, pszPrinter);
+        LogMessage("Page %d not printed on %s: its page key is not ready.", dwPage, pszPrinter);
     }
     if (nReady == RET_PAGE_READY && LoadPageMetaFile(szFileName, cbFileSize, dwPage, pszPrinter, pPage))
         return TRUE;

@@ -68,10 +68,22 @@ static std::vector<CorpusPage> MakeCorpus(void)
     return corpus;
 }
 
+/* JH_CORPUS_DUMP=<folder>: the valid pages are also written there as
+ * valid<n>.emf, to forward them through real jobs. */
+static void DumpValidPages(const std::vector<CorpusPage> &corpus)
+{
+    const char *pszFolder = getenv("JH_CORPUS_DUMP");
+    for (size_t i = 0, n = 1; pszFolder && i < corpus.size(); i++) {
+        if (corpus[i].family == "valid")
+            WriteWholeFile(std::string(pszFolder) + "\\valid" + std::to_string(n++) + ".emf", corpus[i].bytes);
+    }
+}
+
 TEST(EmfCheck, Corpus)
 {
     SetUnhandledExceptionFilter(OnCrash);
     std::vector<CorpusPage> corpus = MakeCorpus();
+    DumpValidPages(corpus);
     ASSERT_GE(corpus.size(), 300u);
     std::string output = MakeTempDir("corpus") + "\\corpus.ps";
     HDC hdc = CreateDCA("WINSPOOL", CORPUS_PRINTER, NULL, NULL);

@@ -103,7 +103,7 @@ TEST(PageForward, ChangePhysicalPrinterSettings)
     ClosePrinter(hPrinter);
 }
 
-/* Pages that are not there to print: nothing is logged, nothing printed. */
+/* Pages that cannot be printed: nothing printed, one line each. */
 TEST(PageForward, DoPrintPage)
 {
     const int nJob = 7301;
@@ -130,9 +130,29 @@ TEST(PageForward, DoPrintPage)
     DeleteFileA(file.c_str());
     DoPrintPage("JH_PDF_C", "doc", 4, &st, FWD_TEST_PRINTER, 1);
 
+    std::string folder = WriteSpoolPage(nJob, 6, emf, &devMode);
+    DeleteFileA(folder.c_str());
+    CreateDirectoryA(folder.c_str(), NULL);
+    DoPrintPage("JH_PDF_C", "doc", 6, &st, FWD_TEST_PRINTER, 1);
+    RemoveDirectoryA(folder.c_str());
+
+    std::string locked = WriteSpoolPage(nJob, 7, emf, &devMode);
+    HANDLE hLock = CreateFileA(locked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    DoPrintPage("JH_PDF_C", "doc", 7, &st, FWD_TEST_PRINTER, 1);
+    CloseHandle(hLock);
+
     DoPrintPage(NULL, "doc", 1, &st, FWD_TEST_PRINTER, 1);
     DoPrintPage("JH_PDF_C", "doc", 1, NULL, FWD_TEST_PRINTER, 1);
-    EXPECT_EQ(Lines(), CloseTestLog());
+    std::vector<std::string> lines = CloseTestLog();
+    ASSERT_EQ(6u, lines.size());
+    EXPECT_EQ("Page 1 not printed on JH_PDF_C: its page key is not ready.", lines[0]);
+    EXPECT_EQ("Page 2 not printed on JH_PDF_C: its page key is not ready.", lines[1]);
+    EXPECT_EQ("Page 3 not printed on JH_PDF_C: the page was abandoned.", lines[2]);
+    EXPECT_EQ("Page 4 not printed on JH_PDF_C: its spool file " + file + " is missing.", lines[3]);
+    EXPECT_EQ(0u, lines[4].find("Page 6 not printed on JH_PDF_C: its spool file " + folder + " cannot be read"))
+        << lines[4];
+    EXPECT_EQ("Page 7 not printed on JH_PDF_C: its spool file " + locked + " is in use by another program.",
+              lines[5]);
 
     /* The page buffers come and go: the spool files are not held open. */
     file = WriteSpoolPage(nJob, 5, emf, &devMode);
