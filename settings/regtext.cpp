@@ -48,36 +48,35 @@ static DWORD BufferBytes(DWORD cchText, DWORD cbChar)
     return cchText > MAXDWORD / cbChar ? (MAXDWORD / cbChar) * cbChar : cchText * cbChar;
 }
 
-LONG RegReadTextA(HKEY hKey, const char *pszName, char *pszText, DWORD cchText, DWORD *pcchNeeded)
+/* Reads the value into pText (cchText characters of cbChar bytes, none to
+ * measure only) through the ANSI or the UTF-16 query, then finishes it. */
+static LONG ReadText(HKEY hKey, const void *pName, DWORD cbChar, BYTE *pText, DWORD cchText, DWORD *pcchNeeded)
 {
     if (pcchNeeded)
         *pcchNeeded = 0;
-    if (pszText && cchText > 0)
-        pszText[0] = '\0';
+    if (pText && cchText > 0)
+        memset(pText, 0, cbChar);
     if (!hKey)
         return ERROR_INVALID_HANDLE;
-    BOOL bMeasure = !pszText || cchText == 0;
-    DWORD cbData = bMeasure ? 0 : BufferBytes(cchText, sizeof(char));
-    LONG lResult = RegQueryValueExA(hKey, pszName, NULL, NULL, bMeasure ? NULL : (BYTE *)pszText, &cbData);
-    if (bMeasure && lResult == ERROR_SUCCESS)
+    if (!pText || cchText == 0) {
+        pText = NULL;
+        cchText = 0;
+    }
+    DWORD cbData = BufferBytes(cchText, cbChar);
+    LONG lResult = cbChar == sizeof(WCHAR)
+                       ? RegQueryValueExW(hKey, (const WCHAR *)pName, NULL, NULL, pText, &cbData)
+                       : RegQueryValueExA(hKey, (const char *)pName, NULL, NULL, pText, &cbData);
+    if (!pText && lResult == ERROR_SUCCESS)
         lResult = ERROR_MORE_DATA;
-    return FinishText(lResult, (BYTE *)(bMeasure ? NULL : pszText), bMeasure ? 0 : cchText, sizeof(char), cbData,
-                      pcchNeeded);
+    return FinishText(lResult, pText, cchText, cbChar, cbData, pcchNeeded);
+}
+
+LONG RegReadTextA(HKEY hKey, const char *pszName, char *pszText, DWORD cchText, DWORD *pcchNeeded)
+{
+    return ReadText(hKey, pszName, sizeof(char), (BYTE *)pszText, cchText, pcchNeeded);
 }
 
 LONG RegReadTextW(HKEY hKey, const WCHAR *pszName, WCHAR *pszText, DWORD cchText, DWORD *pcchNeeded)
 {
-    if (pcchNeeded)
-        *pcchNeeded = 0;
-    if (pszText && cchText > 0)
-        pszText[0] = L'\0';
-    if (!hKey)
-        return ERROR_INVALID_HANDLE;
-    BOOL bMeasure = !pszText || cchText == 0;
-    DWORD cbData = bMeasure ? 0 : BufferBytes(cchText, sizeof(WCHAR));
-    LONG lResult = RegQueryValueExW(hKey, pszName, NULL, NULL, bMeasure ? NULL : (BYTE *)pszText, &cbData);
-    if (bMeasure && lResult == ERROR_SUCCESS)
-        lResult = ERROR_MORE_DATA;
-    return FinishText(lResult, (BYTE *)(bMeasure ? NULL : pszText), bMeasure ? 0 : cchText, sizeof(WCHAR), cbData,
-                      pcchNeeded);
+    return ReadText(hKey, pszName, sizeof(WCHAR), (BYTE *)pszText, cchText, pcchNeeded);
 }

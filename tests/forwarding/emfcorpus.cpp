@@ -1,4 +1,5 @@
 #include "emfcorpus.h"
+#include "fwdtestutil.h"
 
 #include <cstring>
 
@@ -8,16 +9,6 @@ static HDC BeginRecording(void)
 {
     RECT rcFrame = { 0, 0, 21000, 29700 };
     return CreateEnhMetaFileW(NULL, NULL, &rcFrame, L"corpus\0page\0");
-}
-
-static std::string EndRecording(HDC hdc)
-{
-    HENHMETAFILE hEmf = CloseEnhMetaFile(hdc);
-    UINT cb = GetEnhMetaFileBits(hEmf, 0, NULL);
-    std::string bytes(cb, '\0');
-    GetEnhMetaFileBits(hEmf, cb, (BYTE *)&bytes[0]);
-    DeleteEnhMetaFile(hEmf);
-    return bytes;
 }
 
 /* A bottom-up DIB of cx x cy pixels at nBits, filled with a pattern, as one
@@ -110,7 +101,7 @@ static std::string MakeTextPage(void)
     Rectangle(hdc, 1200, 1200, 1600, 1500);
     DeleteObject(hSecond);
     DeleteObject(hRgn);
-    return EndRecording(hdc);
+    return CloseEmfToBytes(hdc);
 }
 
 /* Bitmaps every way they are recorded, and a DIB pattern brush. */
@@ -139,7 +130,7 @@ static std::string MakeBitmapPage(void)
     Rectangle(hdc, 100, 800, 700, 1200);
     SelectObject(hdc, hOldBrush);
     DeleteObject(hBrush);
-    return AddSetDIBitsToDevice(EndRecording(hdc), dib8);
+    return AddSetDIBitsToDevice(CloseEmfToBytes(hdc), dib8);
 }
 
 /* Pens, polygons in both widths, beziers, a path, regions, a palette and
@@ -189,7 +180,7 @@ static std::string MakeShapesPage(void)
     DeleteObject(hBrush);
     DeleteObject(hSimple);
     DeleteObject(hPen);
-    return EndRecording(hdc);
+    return CloseEmfToBytes(hdc);
 }
 
 std::vector<CorpusPage> MakeValidPages()

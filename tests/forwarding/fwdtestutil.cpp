@@ -27,6 +27,11 @@ std::string MakeEmfBytes(const std::vector<std::string> &lines, bool bLandscape)
     Rectangle(hdc, 40, 40, 300, 60);
     SelectObject(hdc, hOld);
     DeleteObject(hFont);
+    return CloseEmfToBytes(hdc);
+}
+
+std::string CloseEmfToBytes(HDC hdc)
+{
     HENHMETAFILE hEmf = CloseEnhMetaFile(hdc);
     UINT cb = GetEnhMetaFileBits(hEmf, 0, NULL);
     std::string bytes(cb, '\0');

@@ -10,6 +10,8 @@
 #define FWD_TEST_PRINTER "Fwd Test Printer" /* the printer of the tests' jobs */
 #define DRIVER_DEVMODE_SIZE 6879
 
+/* Ends a metafile recording on hdc and gives the metafile's bytes. */
+std::string CloseEmfToBytes(HDC hdc);
 /* An enhanced metafile of one page (A4, portrait or landscape frame) that
  * shows each text line in a large font, as bytes. */
 std::string MakeEmfBytes(const std::vector<std::string> &lines, bool bLandscape);
