@@ -41,15 +41,50 @@ static BOOL AllocateCopyDCs(ForwardTarget *pTarget, DWORD dwCopies)
     return TRUE;
 }
 
+/* Creates a copy's DC for szRedirectToPrinter. A sharing violation means a
+ * file of the printer's driver or spooler is held for a moment by another
+ * process (several jobs setting up the same printer at once): the call is
+ * tried again, a bounded number of times. Gives the DC, or NULL with
+ * *pdwError set. */
+static HDC CreateCopyDC(const char *szRedirectToPrinter, const DEVMODEA *pDevMode, DWORD *pdwError)
+{
+    for (DWORD dwTry = 1;; dwTry++) {
+        HDC hDC = CreateDCA("WINSPOOL", szRedirectToPrinter, NULL, pDevMode);
+        if (hDC)
+            return hDC;
+        *pdwError = GetLastError();
+        if (*pdwError != ERROR_SHARING_VIOLATION || dwTry >= SHARING_RETRY_TRIES)
+            return NULL;
+        Sleep(SHARING_RETRY_MS);
+    }
+}
+
+/* Starts the document on one copy's DC, retrying a sharing violation as
+ * CreateCopyDC does: the spool file of the new document may be held by
+ * another process, and each new StartDoc may be given another one. Gives TRUE
+ * when the document is started, else FALSE with *pdwError set. */
+static BOOL StartCopyDocument(HDC hCopyDC, const DOCINFOA *pDocInfo, DWORD *pdwError)
+{
+    for (DWORD dwTry = 1;; dwTry++) {
+        if (StartDocA(hCopyDC, pDocInfo) > 0)
+            return TRUE;
+        *pdwError = GetLastError();
+        if (*pdwError != ERROR_SHARING_VIOLATION || dwTry >= SHARING_RETRY_TRIES)
+            return FALSE;
+        Sleep(SHARING_RETRY_MS);
+    }
+}
+
 /* Creates one DC per copy with the printer's default device mode and starts
  * the document on each; logs and gives FALSE at the first failure. */
 static BOOL StartCopyDocuments(const char *szRedirectToPrinter, const char *pszDocName, DWORD dwCopies,
                                const DEVMODEA *pDevMode, ForwardTarget *pTarget)
 {
+    DWORD dwError = ERROR_SUCCESS;
     for (DWORD i = 0; i < dwCopies; i++) {
-        pTarget->phCopyDCs[i] = CreateDCA("WINSPOOL", szRedirectToPrinter, NULL, pDevMode);
+        pTarget->phCopyDCs[i] = CreateCopyDC(szRedirectToPrinter, pDevMode, &dwError);
         if (!pTarget->phCopyDCs[i]) {
-            LogMessage("Cannot use the printer (i): Error %d", GetLastError());
+            LogMessage("Cannot use the printer (i): Error %d", dwError);
             return FALSE;
         }
     }
@@ -58,8 +93,8 @@ static BOOL StartCopyDocuments(const char *szRedirectToPrinter, const char *pszD
     stDocInfo.cbSize = sizeof(stDocInfo);
     stDocInfo.lpszDocName = pszDocName ? pszDocName : DEFAULT_DOCUMENT_NAME;
     for (DWORD i = 0; i < dwCopies; i++) {
-        if (StartDocA(pTarget->phCopyDCs[i], &stDocInfo) <= 0) {
-            LogMessage("Error at StartDoc (copy %d): Error %d", i, GetLastError());
+        if (!StartCopyDocument(pTarget->phCopyDCs[i], &stDocInfo, &dwError)) {
+            LogMessage("Error at StartDoc (copy %d): Error %d", i, dwError);
             return FALSE;
         }
     }

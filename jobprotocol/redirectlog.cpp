@@ -1,6 +1,8 @@
 /*
- * Redirect printing log: an appended ANSI text file, held open without
- * sharing from the start to the finish of forwarding.
+ * Redirect printing log: an appended ANSI text file, held open from the start
+ * to the finish of forwarding and shared with the other jobs that name it.
+ * Each line is appended whole: seek to the end and one write, under a lock
+ * that every writer takes on one byte far past any real end of the file.
  */
 #include "jobprotocol/redirectlog.h"
 #include "jobprotocol/jobkeys.h"
@@ -11,6 +13,16 @@
 #include <cstring>
 
 #define LOG_SWITCH_SIZE 32 /* "Enable Redirect Printing Log" */
+
+/* The locked byte: offset 0x7FFFFFFF00000000, never written. */
+#define LOG_LOCK_OFFSET_LOW  0
+#define LOG_LOCK_OFFSET_HIGH 0x7FFFFFFF
+/* A writer that finds the lock taken tries again LOG_LOCK_TRIES times,
+ * 1 ms apart, then writes without it: a line may wait, the job never does. */
+#define LOG_LOCK_TRIES 100
+#define LOG_STAMP_SIZE 32
+/* Timestamp, message and CR LF. */
+#define LOG_LINE_SIZE (LOG_STAMP_SIZE + LOG_MESSAGE_SIZE + 2)
 
 static HANDLE g_hLogFile = INVALID_HANDLE_VALUE;
 
@@ -48,10 +60,10 @@ int OpenLogFile(const char *pszRegistryPath)
         return nResult;
     if (g_hLogFile != INVALID_HANDLE_VALUE)
         return 1;
-    HANDLE hFile = CreateFileA(szFileName, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile = CreateFileA(szFileName, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         return 0;
-    SetFilePointer(hFile, 0, NULL, FILE_END);
     g_hLogFile = hFile;
     return 1;
 }
@@ -62,17 +74,44 @@ void FormatLogTimestamp(const SYSTEMTIME *pstTime, char *pszOut, size_t cchOut)
              pstTime->wHour, pstTime->wMinute, pstTime->wSecond);
 }
 
-static void WriteText(const char *pszText)
+/* Takes the log's lock, waiting a bounded time; TRUE when taken. */
+static BOOL LockLog(void)
 {
+    for (int nTry = 0;; nTry++) {
+        if (LockFile(g_hLogFile, LOG_LOCK_OFFSET_LOW, LOG_LOCK_OFFSET_HIGH, 1, 0))
+            return TRUE;
+        if (GetLastError() != ERROR_LOCK_VIOLATION || nTry >= LOG_LOCK_TRIES)
+            return FALSE;
+        Sleep(1);
+    }
+}
+
+/* Appends "[timestamp] message\r\n" in one write at the current end of the
+ * file; the time is taken under the lock, so the file's lines stay in time
+ * order. pszMessage holds at most LOG_MESSAGE_SIZE - 1 characters. */
+static void AppendLine(const char *pszMessage)
+{
+    char szLine[LOG_LINE_SIZE];
+    SYSTEMTIME stNow;
+    LARGE_INTEGER liZero;
     DWORD cbWritten = 0;
-    WriteFile(g_hLogFile, pszText, (DWORD)strlen(pszText), &cbWritten, NULL);
+    liZero.QuadPart = 0;
+    BOOL bLocked = LockLog();
+    GetLocalTime(&stNow);
+    FormatLogTimestamp(&stNow, szLine, LOG_STAMP_SIZE);
+    size_t cchStamp = strlen(szLine);
+    size_t cchMessage = strlen(pszMessage);
+    memcpy(szLine + cchStamp, pszMessage, cchMessage);
+    memcpy(szLine + cchStamp + cchMessage, "\r\n", 2);
+    if (SetFilePointerEx(g_hLogFile, liZero, NULL, FILE_END))
+        WriteFile(g_hLogFile, szLine, (DWORD)(cchStamp + cchMessage + 2), &cbWritten, NULL);
+    if (bLocked)
+        UnlockFile(g_hLogFile, LOG_LOCK_OFFSET_LOW, LOG_LOCK_OFFSET_HIGH, 1, 0);
 }
 
 void LogMessage(const char *pszFormat, ...)
 {
     char szMessage[LOG_MESSAGE_SIZE * 2];
-    char szStamp[32];
-    SYSTEMTIME stNow;
     va_list args;
     if (g_hLogFile == INVALID_HANDLE_VALUE || !pszFormat)
         return;
@@ -81,11 +120,7 @@ void LogMessage(const char *pszFormat, ...)
     wvsprintfA(szMessage, pszFormat, args);
     va_end(args);
     szMessage[LOG_MESSAGE_SIZE - 1] = '\0';
-    GetLocalTime(&stNow);
-    FormatLogTimestamp(&stNow, szStamp, sizeof(szStamp));
-    WriteText(szStamp);
-    WriteText(szMessage);
-    WriteText("\r\n");
+    AppendLine(szMessage);
 }
 
 void CloseLogFile(void)

@@ -10,12 +10,14 @@
 #define LOG_MESSAGE_SIZE 512
 
 /* Opens the log named by the redirect settings key pszRegistryPath (under
- * HKCU). Gives 1 when the log is open or logging is turned off, 0 when the
- * settings or the file cannot be opened. */
+ * HKCU), shared for reading and writing with other jobs naming the same file.
+ * Gives 1 when the log is open or logging is turned off, 0 when the settings
+ * or the file cannot be opened. */
 int OpenLogFile(const char *pszRegistryPath);
 
-/* Writes one line "[MM/DD/YYYY hh:mm:ss] message\r\n" while the log is open;
- * the message is formatted with wvsprintfA and cut at 511 characters. */
+/* Writes one line "[MM/DD/YYYY hh:mm:ss] message\r\n" while the log is open,
+ * appended whole in one write; the message is formatted with wvsprintfA and
+ * cut at 511 characters. */
 void LogMessage(const char *pszFormat, ...);
 
 /* Closes the log; does nothing when it is not open. */

@@ -122,13 +122,14 @@ static void ReadRedirectPrinterName(const JobState *pJob, DWORD nIndex, char *ps
 }
 
 /* The job's status said "Aborted": remove its keys and files, end the
- * documents forwarded so far. */
+ * documents forwarded so far. Their end-of-document lines come before the
+ * abort line, so that the separator is the job's last line. */
 static int RunJobAbort(JobState *pJob)
 {
     DeleteAbortedJobRegistryKeys(pJob->pszPrinterName, pJob->nJobNumber);
+    EndActiveTargets(pJob);
     LogMessage("Redirect printing aborted.");
     LogMessage(LOG_SEPARATOR);
-    EndActiveTargets(pJob);
     ReleaseTargets(pJob);
     return CYCLE_EXIT;
 }
@@ -251,14 +252,17 @@ static void ForwardNextPage(JobState *pJob)
         HeapFree(GetProcessHeap(), 0, pDevMode);
 }
 
-/* The document key said "YES" and every page has been forwarded. */
+/* The document key said "YES" and every page has been forwarded. The
+ * documents are ended while the log is open, so that their end-of-document
+ * lines (a failure above all) are written, before the finish line and the
+ * separator, which stays the job's last line. */
 static void FinishForwarding(JobState *pJob)
 {
+    EndActiveTargets(pJob);
     LogMessage("Redirect printing finished.");
     LogMessage(LOG_SEPARATOR);
     CloseLogFile();
     pJob->bForwardingDone = TRUE;
-    EndActiveTargets(pJob);
     ReleaseTargets(pJob);
     RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, 0);
     DeleteSaveAsOptionSettingsRegistryKey(pJob->pszPrinterName, pJob->nJobNumber);

@@ -80,6 +80,8 @@ check "no page or document key left" [ "$keys" = 0 ]
 expected=$(printf '%s\n' "Redirect printing started." "Document Name = $doc" "Redirect Printers Count = 2" \
     "Number of copies = 2" "Redirect Printer Names:" $'\tJH_PDF_A' $'\tJH_PDF_B' \
     "Printing page: 1" "Printing page: 2" "Printing page: 3" \
+    "Printing successfully finished (copy: 0)." "Printing successfully finished (copy: 1)." \
+    "Printing successfully finished (copy: 0)." "Printing successfully finished (copy: 1)." \
     "Redirect printing finished." "---------------------------")
 actual=$(sed 's/\r$//' "$work/redirect.log" | cut -c23-)
 check "log lines" [ "$actual" = "$expected" ]

@@ -4,6 +4,8 @@
 #include "fwdtestutil.h"
 #include "testutil.h"
 
+#include <cstdio>
+
 typedef std::vector<std::string> Lines;
 
 static void FreeCopyDCs(ForwardTarget *pTarget)
@@ -78,5 +80,64 @@ TEST(PrintSession, DoEndDocument)
     EXPECT_EQ(NULL, st.hPrinter);
     /* Copy 0's empty document and copy 1's page. */
     EXPECT_EQ(2, WaitForPdfs("JH_PDF_C", RunTag() + "_endfail", 2, 30000));
+    FreeCopyDCs(&st);
+}
+
+/* Holds spool files nFirst .. nFirst + nCount - 1 of the system's spool folder
+ * open without sharing, as other processes' documents do. */
+static std::vector<HANDLE> HoldSpoolFiles(int nFirst, int nCount)
+{
+    char szDir[MAX_PATH], szPath[MAX_PATH];
+    std::vector<HANDLE> held;
+    GetSystemDirectoryA(szDir, sizeof(szDir));
+    for (int n = nFirst; n < nFirst + nCount; n++) {
+        snprintf(szPath, sizeof(szPath), "%s\\spool\\printers\\%05d.SPL", szDir, n);
+        held.push_back(CreateFileA(szPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, NULL));
+    }
+    return held;
+}
+
+static void ReleaseSpoolFiles(const std::vector<HANDLE> &held)
+{
+    for (HANDLE h : held)
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+}
+
+TEST(PrintSession, StartDocSharingViolation)
+{
+    /* The system's spooler numbers this process's spool files in turn, and a
+     * document's number is its StartDoc result; a start whose file another
+     * process holds fails with a sharing violation, and the next try takes
+     * the next number. */
+    ForwardTarget st = {};
+    std::string doc = RunTag() + "_sharing", probe = RunTag() + "_probe";
+    DOCINFOA stDocInfo = { sizeof(stDocInfo), probe.c_str(), NULL, NULL, 0 };
+    HDC hProbe = CreateDCA("WINSPOOL", "JH_PDF_C", NULL, NULL);
+    ASSERT_NE(nullptr, hProbe);
+    int nNext = StartDocA(hProbe, &stDocInfo) + 1;
+    ASSERT_GT(nNext, 1);
+    EndDoc(hProbe);
+    DeleteDC(hProbe);
+
+    /* Held for a while: both copies start, past the held files. */
+    std::vector<HANDLE> held = HoldSpoolFiles(nNext, 5);
+    OpenTestLog();
+    EXPECT_EQ(1, DoStartDocument("JH_PDF_C", doc.c_str(), 2, &st));
+    EXPECT_EQ(1, DoEndDocument(&st, 2));
+    EXPECT_EQ(Lines({ "Printing successfully finished (copy: 0).", "Printing successfully finished (copy: 1)." }),
+              CloseTestLog());
+    ReleaseSpoolFiles(held);
+    FreeCopyDCs(&st);
+    EXPECT_EQ(2, WaitForPdfs("JH_PDF_C", doc, 2, 30000));
+
+    /* Held for longer than the retries: the start fails with its line. */
+    held = HoldSpoolFiles(nNext + 7, SHARING_RETRY_TRIES);
+    OpenTestLog();
+    EXPECT_EQ(0, DoStartDocument("JH_PDF_C", doc.c_str(), 1, &st));
+    EXPECT_EQ(Lines({ "Error at StartDoc (copy 0): Error 32" }), CloseTestLog());
+    EXPECT_EQ(NULL, st.hPrinter);
+    EXPECT_EQ(NULL, st.phCopyDCs[0]);
+    ReleaseSpoolFiles(held);
     FreeCopyDCs(&st);
 }

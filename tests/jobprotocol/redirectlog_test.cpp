@@ -89,11 +89,15 @@ TEST(RedirectLog, Lines)
     WriteWholeFile(file, "earlier\r\n");
     SetLogValues("yes", file);
     ASSERT_EQ(1, OpenLogFile(TEST_REDIRECT_KEY));
-    /* Unshared while open: a second process (or handle) cannot open it. */
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, 0, NULL);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, h);
-    if (h != INVALID_HANDLE_VALUE)
-        CloseHandle(h);
+    /* Another job opens it as well, and appends a line first: each line goes
+     * to the end of the file as it is then. */
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0,
+                           NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DWORD cbWritten = 0;
+    SetFilePointer(h, 0, NULL, FILE_END);
+    WriteFile(h, "other job\r\n", 11, &cbWritten, NULL);
+    CloseHandle(h);
     LogMessage("Printing page: %d", 3);
     LogMessage("\t%s", "JH_PDF_A");
     std::string longName(600, 'd');
@@ -102,11 +106,12 @@ TEST(RedirectLog, Lines)
     LogMessage("after close");
 
     std::vector<std::string> lines = SplitLines(ReadWholeFile(file));
-    ASSERT_EQ(4u, lines.size());
+    ASSERT_EQ(5u, lines.size());
     EXPECT_EQ("earlier", lines[0]);
-    ExpectLine(lines[1], "Printing page: 3");
-    ExpectLine(lines[2], "\tJH_PDF_A");
-    ExpectLine(lines[3], ("Document Name = " + longName).substr(0, 511));
+    EXPECT_EQ("other job", lines[1]);
+    ExpectLine(lines[2], "Printing page: 3");
+    ExpectLine(lines[3], "\tJH_PDF_A");
+    ExpectLine(lines[4], ("Document Name = " + longName).substr(0, 511));
     EXPECT_EQ("\r\n", ReadWholeFile(file).substr(ReadWholeFile(file).size() - 2));
     RegDeleteTree(TEST_REDIRECT_KEY);
 }
