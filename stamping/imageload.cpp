@@ -120,15 +120,17 @@ static BOOL ReadBytesAt(HANDLE hFile, ULONGLONG nOffset, void *pData, DWORD cb)
 static BOOL BitmapHeaderSize(HANDLE hFile, LONGLONG *pnWidth, LONGLONG *pnHeight)
 {
     BYTE abHeader[12];
-    if (!ReadBytesAt(hFile, WM_BITMAP_FILE_HEADER_SIZE, abHeader, sizeof(abHeader)))
+    if (!ReadBytesAt(hFile, WM_BITMAP_FILE_HEADER_SIZE, abHeader, 4))
         return FALSE;
     DWORD cbHeader = Le32(abHeader);
     if (cbHeader == 12) {
+        if (!ReadBytesAt(hFile, WM_BITMAP_FILE_HEADER_SIZE + 4, abHeader + 4, 4))
+            return FALSE;
         *pnWidth = Le16(abHeader + 4);
         *pnHeight = Le16(abHeader + 6);
         return TRUE;
     }
-    if (cbHeader < 16)
+    if (cbHeader < 16 || !ReadBytesAt(hFile, WM_BITMAP_FILE_HEADER_SIZE + 4, abHeader + 4, 8))
         return FALSE;
     *pnWidth = (LONG)Le32(abHeader + 4);
     *pnHeight = (LONG)Le32(abHeader + 8);
@@ -269,17 +271,14 @@ BOOL IsPictureSizeAccepted(LONGLONG nWidth, LONGLONG nHeight)
     return nAcross > 0 && nDown > 0 && nDown <= WM_MAX_PICTURE_PIXELS / nAcross;
 }
 
-/* Keeps a loaded packed DIB whose header gives an accepted size; frees it
- * and gives NULL otherwise. A block too short for a header is kept: the
- * stamp refuses it on its own. */
-static HGLOBAL KeepAcceptedPicture(HGLOBAL hDib)
+HGLOBAL KeepAcceptedPicture(HGLOBAL hDib)
 {
     const BYTE *pDib = hDib != NULL ? (const BYTE *)GlobalLock(hDib) : NULL;
     if (pDib == NULL)
         return hDib;
     SIZE_T cbDib = GlobalSize(hDib);
     BOOL bRefused = FALSE;
-    if (cbDib >= 12 && Le32(pDib) == 12)
+    if (cbDib >= 8 && Le32(pDib) == 12)
         bRefused = !IsPictureSizeAccepted(Le16(pDib + 4), Le16(pDib + 6));
     else if (cbDib >= 12 && Le32(pDib) >= 16)
         bRefused = !IsPictureSizeAccepted((LONG)Le32(pDib + 4), (LONG)Le32(pDib + 8));

@@ -45,6 +45,12 @@ BOOL ReadPictureFileSize(const WCHAR *pszImagePath, BOOL bBitmapFile, LONGLONG *
  * last "." of the whole path (ASCII case ignored). */
 int GetWatermarkLoaderKind(const WCHAR *pszImagePath);
 
+/* Takes a loaded packed DIB (or NULL); gives it back when its header (a
+ * 12-byte core header or a larger one) gives a size IsPictureSizeAccepted
+ * takes, or when the block is too short for a header (the stamp refuses such
+ * a block on its own); otherwise frees it and gives NULL. */
+HGLOBAL KeepAcceptedPicture(HGLOBAL hDib);
+
 /* Takes a bitmap file's path; gives a new movable block with the file's
  * bytes after its 14-byte file header, unchanged and unexamined, or NULL
  * when the file cannot be read, is no longer than 14 bytes or longer than
