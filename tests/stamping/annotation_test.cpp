@@ -7,7 +7,6 @@
 #include "textcapture.h"
 
 #include <algorithm>
-#include <climits>
 #include <string>
 #include <vector>
 
@@ -288,24 +287,4 @@ TEST(Annotation, AddAnnotation)
     EXPECT_EQ(capture.nTexts, 0);
     EXPECT_EQ(capture.nFonts, 0);
     EXPECT_EQ(capture.nBkMode, 0);
-}
-
-TEST(Annotation, AbsurdPlacementDrawsOffPage)
-{
-    /* The largest offsets and an extreme rotation: the text goes far off the
-     * page, clamped, and nothing overflows. */
-    std::vector<BYTE> devMode = AnnotationDevMode(ANF_ENABLED | ANF_TEXT | ANF_POS_BOTTOM_RIGHT, L"Far", L"-");
-    DriverDevMode *p = (DriverDevMode *)devMode.data();
-    p->AnnotationXOffset = INT_MAX;
-    p->AnnotationYOffset = INT_MIN;
-    p->AnnotationRotation = INT_MIN;
-    HDC hdc = BeginTextCapture();
-    EXPECT_EQ(STAMP_DRAWN, AddAnnotation(hdc, devMode.data(), DRIVER_DEVMODE_SIZE, "doc", 1,
-                                         PackPoint(2479, 3508), PackPoint(300, 300)));
-    TextCapture capture;
-    EndTextCapture(hdc, &capture);
-    EXPECT_EQ(-1280, capture.stFont.lfEscapement);
-    EXPECT_EQ(STAMP_COORD_LIMIT, capture.ptReference.x);
-    EXPECT_GE(capture.ptReference.y, -STAMP_COORD_LIMIT);
-    EXPECT_LT(capture.ptReference.y, -STAMP_COORD_LIMIT + 10000);
 }
