@@ -9,6 +9,7 @@
 #include <cstring>
 
 #define STATE_BUFFER_SIZE 260
+#define DWORD_TEXT_SIZE   32 /* a 32-bit value stored as decimal text, blanks included */
 
 /* Formats into pszPath; FALSE (buffer untouched) when the text would not fit. */
 static BOOL FormatPath(char *pszPath, size_t cchPath, const char *pszFormat, const char *pszPrinterName,
@@ -18,7 +19,7 @@ static BOOL FormatPath(char *pszPath, size_t cchPath, const char *pszFormat, con
     if (!pszPath || !pszPrinterName || cchPath == 0)
         return FALSE;
     int n = snprintf(szTemp, sizeof(szTemp), pszFormat, pszPrinterName, nJobNumber, (int)dwPage);
-    if (n < 0 || (size_t)n >= cchPath || (size_t)n >= sizeof(szTemp))
+    if (n < 0 || (size_t)n >= cchPath || (size_t)n >= sizeof(szTemp) || n > JOB_KEY_PATH_MAX)
         return FALSE;
     memcpy(pszPath, szTemp, (size_t)n + 1);
     return TRUE;
@@ -50,13 +51,18 @@ BOOL FormatSharePointKeyPath(const char *pszPrinterName, int nJobNumber, char *p
     return FormatPath(pszPath, cchPath, JH_ROOT_KEY "%s\\SharePoint_TMP\\%d", pszPrinterName, nJobNumber, 0);
 }
 
+/* The page number whose key path is the longest: page numbers are formatted
+ * signed, and this one gives "-2147483648". */
+#define LONGEST_PAGE_NUMBER 0x80000000u
+
 BOOL JobKeyPathsFit(const char *pszPrinterName, int nJobNumber)
 {
     char szPath[KEY_PATH_SIZE];
-    /* The page key with the largest page number and the job settings key are
-     * the longest paths built from these two. */
-    return FormatJobSettingsKeyPath(pszPrinterName, nJobNumber, szPath, sizeof(szPath)) &&
-           FormatPageKeyPath(pszPrinterName, nJobNumber, 0x80000000, szPath, sizeof(szPath)) &&
+    return FormatJobKeyPath(pszPrinterName, nJobNumber, szPath, sizeof(szPath)) &&
+           FormatPageKeyPath(pszPrinterName, nJobNumber, 0, szPath, sizeof(szPath)) &&
+           FormatPageKeyPath(pszPrinterName, nJobNumber, LONGEST_PAGE_NUMBER, szPath, sizeof(szPath)) &&
+           FormatJobSettingsKeyPath(pszPrinterName, nJobNumber, szPath, sizeof(szPath)) &&
+           FormatEmailKeyPath(pszPrinterName, nJobNumber, szPath, sizeof(szPath)) &&
            FormatSharePointKeyPath(pszPrinterName, nJobNumber, szPath, sizeof(szPath));
 }
 
@@ -75,10 +81,54 @@ static BOOL QueryValue(HKEY hKey, const char *pszName, void *pData, DWORD *pcb)
     return RegQueryValueExA(hKey, pszName, NULL, NULL, (BYTE *)pData, pcb) == ERROR_SUCCESS;
 }
 
+/* Converts text holding one decimal number in -2147483648..4294967295, with
+ * blanks around it, into its 32-bit pattern; FALSE for any other text. */
+static BOOL ParseDecimalDword(const char *pszText, DWORD *pdw)
+{
+    while (*pszText == ' ' || *pszText == '\t')
+        pszText++;
+    BOOL bNegative = (*pszText == '-');
+    if (*pszText == '+' || *pszText == '-')
+        pszText++;
+    if (*pszText < '0' || *pszText > '9')
+        return FALSE;
+    ULONGLONG ullValue = 0;
+    for (; *pszText >= '0' && *pszText <= '9'; pszText++) {
+        ullValue = ullValue * 10 + (ULONGLONG)(*pszText - '0');
+        if (ullValue > 0xFFFFFFFFull)
+            return FALSE;
+    }
+    while (*pszText == ' ' || *pszText == '\t')
+        pszText++;
+    if (*pszText != '\0' || (bNegative && ullValue > 0x80000000ull))
+        return FALSE;
+    *pdw = bNegative ? (DWORD)(0 - (DWORD)ullValue) : (DWORD)ullValue;
+    return TRUE;
+}
+
+/* Reads a 32-bit value of the protocol: REG_DWORD data of 4 bytes, or
+ * decimal text (ParseDecimalDword). Anything else counts as missing; *pdw
+ * is then left as it was. */
 static BOOL QueryDword(HKEY hKey, const char *pszName, DWORD *pdw)
 {
-    DWORD cb = sizeof(DWORD);
-    return QueryValue(hKey, pszName, pdw, &cb);
+    BYTE abData[sizeof(DWORD)];
+    DWORD dwType = REG_NONE;
+    DWORD cb = sizeof(abData);
+    LONG lResult = RegQueryValueExA(hKey, pszName, NULL, &dwType, abData, &cb);
+    if (lResult != ERROR_SUCCESS && lResult != ERROR_MORE_DATA)
+        return FALSE;
+    if (dwType == REG_DWORD) {
+        if (lResult != ERROR_SUCCESS || cb != sizeof(DWORD))
+            return FALSE;
+        memcpy(pdw, abData, sizeof(DWORD));
+        return TRUE;
+    }
+    if (dwType != REG_SZ && dwType != REG_EXPAND_SZ)
+        return FALSE;
+    char szText[DWORD_TEXT_SIZE];
+    if (RegReadTextA(hKey, pszName, szText, sizeof(szText), NULL) != ERROR_SUCCESS)
+        return FALSE;
+    return ParseDecimalDword(szText, pdw);
 }
 
 /* Reads a string value into a buffer of *pcb bytes, terminated; out, the
@@ -222,7 +272,6 @@ BOOL ReadJobRegistryString(const char *pszPrinterName, int nJobNumber, const cha
 BOOL ReadJobRegistryDword(const char *pszPrinterName, int nJobNumber, const char *pszValueName, DWORD *pdwData)
 {
     char szPath[KEY_PATH_SIZE];
-    DWORD cb = sizeof(DWORD);
     if (!pdwData || !pszValueName)
         return FALSE;
     if (!FormatJobKeyPath(pszPrinterName, nJobNumber, szPath, sizeof(szPath)))
@@ -230,7 +279,7 @@ BOOL ReadJobRegistryDword(const char *pszPrinterName, int nJobNumber, const char
     HKEY hKey = OpenKey(szPath);
     if (!hKey)
         return FALSE;
-    BOOL bRead = QueryValue(hKey, pszValueName, pdwData, &cb);
+    BOOL bRead = QueryDword(hKey, pszValueName, pdwData);
     RegCloseKey(hKey);
     return bRead;
 }
@@ -310,14 +359,22 @@ int ReadEndDocFromRegistryKey(const char *pszPrinterName, int nJobNumber, DWORD 
 }
 
 /* Reads "Forwarding", "Size" and "DevModeSize", then "DevMode" into a new
- * buffer handed to the caller. */
+ * buffer handed to the caller. A "Forwarding" that cannot be read whole
+ * empties the name: the page is consumed without a file to delete. */
 static int ReadReadyPage(HKEY hKey, char *pszFileName, DWORD cbFileName, DWORD *pdwFileSize, BYTE **ppDevMode,
                          DWORD *pdwDevModeSize)
 {
     DWORD cb = cbFileName;
-    if (!QueryString(hKey, "Forwarding", pszFileName, &cb) || !QueryDword(hKey, "Size", pdwFileSize) ||
-        !QueryDword(hKey, "DevModeSize", pdwDevModeSize))
+    if (!QueryString(hKey, "Forwarding", pszFileName, &cb)) {
+        if (cbFileName > 0)
+            pszFileName[0] = '\0';
         return RET_PAGE_READY;
+    }
+    DWORD dwDevModeSize = 0;
+    if (!QueryDword(hKey, "Size", pdwFileSize) || !QueryDword(hKey, "DevModeSize", &dwDevModeSize) ||
+        dwDevModeSize > DEVMODE_MAX_SIZE)
+        return RET_PAGE_READY;
+    *pdwDevModeSize = dwDevModeSize;
     if (!ppDevMode)
         return RET_NONE;
     BYTE *pDevMode = (BYTE *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, *pdwDevModeSize ? *pdwDevModeSize : 1);

@@ -13,6 +13,7 @@
 #define JH_ROOT_KEY JH_ROOT_KEY_A "\\"
 
 #define KEY_PATH_SIZE       272  /* composed key paths */
+#define JOB_KEY_PATH_MAX    260  /* longest key path the ANSI registry calls open or delete */
 #define TEXT_BUFFER_SIZE    260  /* paths and most texts */
 #define COMMAND_LINE_SIZE   1024 /* an application's command-line text */
 #define PRINTER_NAME_SIZE   512  /* redirect printer names */
@@ -51,15 +52,18 @@
 
 /* Key path builders. Each formats into a caller's buffer of cchPath
  * characters and gives TRUE, or FALSE (buffer untouched) when the path would
- * not fit. */
+ * not fit the buffer or is longer than JOB_KEY_PATH_MAX characters. */
 BOOL FormatJobKeyPath(const char *pszPrinterName, int nJobNumber, char *pszPath, size_t cchPath);
 BOOL FormatPageKeyPath(const char *pszPrinterName, int nJobNumber, DWORD dwPage, char *pszPath, size_t cchPath);
 BOOL FormatJobSettingsKeyPath(const char *pszPrinterName, int nJobNumber, char *pszPath, size_t cchPath);
 BOOL FormatEmailKeyPath(const char *pszPrinterName, int nJobNumber, char *pszPath, size_t cchPath);
 BOOL FormatSharePointKeyPath(const char *pszPrinterName, int nJobNumber, char *pszPath, size_t cchPath);
 
-/* TRUE when every key path built from this printer name and job number fits
- * its KEY_PATH_SIZE buffer (the longest one is the job settings key). */
+/* TRUE when every key path of the job protocol built from this printer name
+ * and job number has at most JOB_KEY_PATH_MAX characters: the job key, the
+ * document key and the page keys up to the longest page number, the job
+ * settings key (also the job's numbered settings profile), the e-mail and
+ * SharePoint keys. */
 BOOL JobKeyPathsFit(const char *pszPrinterName, int nJobNumber);
 
 /* Job key. */
@@ -79,13 +83,29 @@ BOOL ReadEmailTmpRegistryValue(int nJobNumber, const char *pszPrinterName, const
 BOOL ReadSharePointTmpRegistryValue(int nJobNumber, const char *pszPrinterName, const char *pszValueName,
                                     char *pszData, DWORD *pcbData);
 
+/* 32-bit values of the protocol are read from REG_DWORD data of 4 bytes, or
+ * from REG_SZ / REG_EXPAND_SZ text holding one decimal number in
+ * -2147483648..4294967295 (blanks around it allowed; a negative number gives
+ * its two's complement). Data of any other type or size, or other text,
+ * counts as a missing value. */
+
+/* Largest "DevModeSize" taken: a device mode's dmSize and dmDriverExtra are
+ * 16-bit, so none is larger. A larger one counts as missing. */
+#define DEVMODE_MAX_SIZE    (0xFFFF + 0xFFFF)
+
 /* Document key (page 0) and page keys. pszDocumentName holds 260 bytes,
  * pszRegistryPath KEY_PATH_SIZE bytes. */
 int ReadEndDocFromRegistryKey(const char *pszPrinterName, int nJobNumber, DWORD *pdwPageCount,
                               char *pszDocumentName, char *pszRegistryPath);
-/* On RET_PAGE_READY with all values present, *ppDevMode receives a buffer
- * allocated with HeapAlloc(GetProcessHeap()); the caller frees it with
- * HeapFree whatever the result. */
+/* A page key whose "Ready" is "YES" gives RET_PAGE_READY; its "Forwarding",
+ * "Size" and "DevModeSize" are read in that order up to the first one that
+ * cannot be read, the outputs not read keeping the caller's values, except
+ * that a "Forwarding" that cannot be read whole (missing, or too long for
+ * cbFileName with its terminator) leaves pszFileName empty: a ready page
+ * never carries a cut or unterminated name. With all three read,
+ * *ppDevMode receives a buffer allocated with HeapAlloc(GetProcessHeap())
+ * holding "DevMode"; the caller frees it with HeapFree whatever the result
+ * (RET_NONE when "DevMode" cannot be read). */
 int RedirectPrinting_ReadRegistryKey(const char *pszPrinterName, int nJobNumber, DWORD dwPage,
                                      char *pszFileName, DWORD cbFileName, DWORD *pdwFileSize,
                                      BYTE **ppDevMode, DWORD *pdwDevModeSize);

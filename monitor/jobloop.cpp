@@ -9,6 +9,7 @@
 #include "launcher/postprint.h"
 #include "forwarding/printsession.h"
 #include "forwarding/pageforward.h"
+#include "stamping/stamps.h"
 
 #include <cctype>
 #include <climits>
@@ -41,8 +42,11 @@ typedef struct JobState {
     char           szPageFileName[TEXT_BUFFER_SIZE];
 } JobState;
 
-/* Decimal conversion as atoi does it, saturating instead of overflowing. */
-static int ParseJobNumber(const char *pszText)
+/* Converts the job number text up to the first character that is not a
+ * digit, as atoi does (leading blanks and a sign allowed, no digits give 0),
+ * however many digits it has. FALSE when the number lies outside the signed
+ * 32-bit range: it names no job the port monitor can have written. */
+static BOOL ParseJobNumber(const char *pszText, int *pnJobNumber)
 {
     while (*pszText == ' ' || *pszText == '\t' || *pszText == '\n' || *pszText == '\r' || *pszText == '\v' ||
            *pszText == '\f')
@@ -51,33 +55,30 @@ static int ParseJobNumber(const char *pszText)
     if (*pszText == '+' || *pszText == '-')
         bNegative = (*pszText++ == '-');
     long long llValue = 0;
-    while (*pszText >= '0' && *pszText <= '9') {
-        if (llValue <= (long long)INT_MAX + 1)
-            llValue = llValue * 10 + (*pszText - '0');
-        pszText++;
+    for (; *pszText >= '0' && *pszText <= '9'; pszText++) {
+        llValue = llValue * 10 + (*pszText - '0');
+        if (llValue > (long long)INT_MAX + 1)
+            return FALSE;
     }
     if (bNegative)
-        return llValue > (long long)INT_MAX ? INT_MIN : (int)-llValue;
-    return llValue > INT_MAX ? INT_MAX : (int)llValue;
+        llValue = -llValue;
+    if (llValue > INT_MAX)
+        return FALSE;
+    *pnJobNumber = (int)llValue;
+    return TRUE;
 }
 
 BOOL ParseJobCommandLine(const char *pszCmdLine, int *pnJobNumber, char *pszPrinterName, size_t cchPrinterName)
 {
+    int nJobNumber = 0;
     if (!pszCmdLine || !pnJobNumber || !pszPrinterName)
         return FALSE;
     const char *pszComma = strchr(pszCmdLine, ',');
-    if (!pszComma)
+    if (!pszComma || !ParseJobNumber(pszCmdLine, &nJobNumber))
         return FALSE;
-    size_t cchNumber = (size_t)(pszComma - pszCmdLine);
-    char szNumber[64];
-    if (cchNumber >= sizeof(szNumber))
-        cchNumber = sizeof(szNumber) - 1; /* a number never needs more */
-    memcpy(szNumber, pszCmdLine, cchNumber);
-    szNumber[cchNumber] = '\0';
-    int nJobNumber = ParseJobNumber(szNumber);
     const char *pszName = pszComma + 1;
     size_t cchName = strlen(pszName);
-    if (cchName >= cchPrinterName || !JobKeyPathsFit(pszName, nJobNumber))
+    if (cchName >= cchPrinterName || !JobKeyPathsFit(pszName, nJobNumber) || !BatesFormatKeysFit(pszName))
         return FALSE;
     memcpy(pszPrinterName, pszName, cchName + 1);
     *pnJobNumber = nJobNumber;
@@ -194,25 +195,51 @@ static int RunJobStatus(JobState *pJob)
     return CYCLE_CONTINUE;
 }
 
+/* The redirect printer count, bounded to JOB_MAX_PRINTERS (logged). */
+static DWORD ReadBoundedPrinterCount(const JobState *pJob)
+{
+    DWORD dwCount = RedirectPrinting_ReadPrinterCount(pJob->szRegistryPath);
+    if (dwCount > JOB_MAX_PRINTERS) {
+        LogMessage("Printer count %u is more than the %d printers a job can hold; the first %d are used.", dwCount,
+                   JOB_MAX_PRINTERS, JOB_MAX_PRINTERS);
+        dwCount = JOB_MAX_PRINTERS;
+    }
+    return dwCount;
+}
+
+/* The number of copies, bounded to JOB_MAX_COPIES (logged). */
+static void ReadBoundedCopies(JobState *pJob)
+{
+    RedirectPrinting_ReadNumberOfCopies(pJob->pszPrinterName, pJob->nJobNumber, &pJob->dwCopies);
+    if (pJob->dwCopies > JOB_MAX_COPIES) {
+        LogMessage("Number of copies %u is more than the %d a device mode holds; %d copies are printed.",
+                   pJob->dwCopies, JOB_MAX_COPIES, JOB_MAX_COPIES);
+        pJob->dwCopies = JOB_MAX_COPIES;
+    }
+}
+
 /* Opens the log, logs the job and starts a document on every copy of every
- * redirect printer. */
-static int StartForwarding(JobState *pJob)
+ * redirect printer. A target list that cannot be allocated is logged and
+ * the job goes on without printers: its pages are still consumed. */
+static void StartForwarding(JobState *pJob)
 {
     char szPrinter[PRINTER_NAME_SIZE];
     pJob->dwNextPage = 1;
     OpenLogFile(pJob->szRegistryPath);
     LogMessage("Redirect printing started.");
     LogMessage("Document Name = %s", pJob->szDocumentName);
-    DWORD dwCount = RedirectPrinting_ReadPrinterCount(pJob->szRegistryPath);
+    DWORD dwCount = ReadBoundedPrinterCount(pJob);
     LogMessage("Redirect Printers Count = %d", dwCount);
-    RedirectPrinting_ReadNumberOfCopies(pJob->pszPrinterName, pJob->nJobNumber, &pJob->dwCopies);
+    ReadBoundedCopies(pJob);
     LogMessage("Number of copies = %d", pJob->dwCopies);
     LogMessage("Redirect Printer Names:");
     if (dwCount > 0) {
         pJob->pTargets = (ForwardTarget *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
                                                     (SIZE_T)dwCount * sizeof(ForwardTarget));
-        if (!pJob->pTargets)
-            return CYCLE_EXIT;
+        if (!pJob->pTargets) {
+            LogMessage("Memory allocation error: Error %d", ERROR_NOT_ENOUGH_MEMORY);
+            dwCount = 0;
+        }
     }
     pJob->dwTargetCount = dwCount;
     for (DWORD i = 0; i < dwCount; i++) {
@@ -222,7 +249,6 @@ static int StartForwarding(JobState *pJob)
         if (DoStartDocument(szPrinter, pJob->szDocumentName, pJob->dwCopies, &pJob->pTargets[i]))
             pJob->pTargets[i].bActive = 1;
     }
-    return CYCLE_CONTINUE;
 }
 
 /* Forwards the next page when its key is ready, then consumes it. */
@@ -283,8 +309,8 @@ static int RunForwarding(JobState *pJob)
         }
     }
     if (nState == RET_REDIRECT_PRINTING_PRINTING) {
-        if (pJob->dwNextPage == 0 && StartForwarding(pJob) == CYCLE_EXIT)
-            return CYCLE_EXIT;
+        if (pJob->dwNextPage == 0)
+            StartForwarding(pJob);
         ForwardNextPage(pJob);
     } else if (nState == RET_REDIRECT_PRINTING_DISABLED) {
         RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, 0);

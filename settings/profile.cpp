@@ -132,7 +132,8 @@ void GetSettingsPrinterName(const DriverDevMode *pDevMode, WCHAR *pszBuffer, DWO
     DWORD cchBuffer = cbBuffer / sizeof(WCHAR);
 
     WCHAR szIdPath[64];
-    swprintf(szIdPath, 64, L"%ls\\%lu", SETTINGS_PRINTER_IDS_PATH, (unsigned long)DevMode_GetPrinterId(pDevMode));
+    /* The driver writes the id signed: 0xFFFFFFFF is PrinterIDs\-1. */
+    swprintf(szIdPath, 64, L"%ls\\%d", SETTINGS_PRINTER_IDS_PATH, (int)DevMode_GetPrinterId(pDevMode));
     HKEY hKey = NULL;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, szIdPath, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
         LONG lResult = RegReadTextW(hKey, L"Printer name", pszBuffer, cchBuffer, NULL);

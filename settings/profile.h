@@ -150,7 +150,8 @@ DRVSETTINGS_API const WCHAR *ProfileDwordName(int nId);
 DRVSETTINGS_API const WCHAR *ProfileStringName(int nId);
 
 /* Printer registry name. Zeroes cbBuffer bytes of pszBuffer, then takes the
- * "Printer name" of ROOT\PrinterIDs\<PrinterId>; when that key or value
+ * "Printer name" of ROOT\PrinterIDs\<PrinterId in signed decimal, as the
+ * driver writes it>; when that key or value
  * cannot be read, the first 32 characters of dmDeviceName. The name is
  * always terminated inside the buffer (it is cut to fit). With no block the
  * buffer is left zeroed (empty). */

@@ -6,6 +6,7 @@
 #include "settings/regtext.h"
 #include "settings/rootkey.h"
 
+#include <limits.h>
 #include <math.h>
 #include <stdlib.h>
 #include <string.h>
@@ -79,17 +80,42 @@ static void LoadBatesFont(const WCHAR *pszSubKey, LOGFONTW *pFont)
     StampTextCopy(pFont->lfFaceName, LF_FACESIZE, szFaceName);
 }
 
+/* Forms "<printer>\BatesNumbering\<nIndex + 1>" into pszSubKey
+ * (BATES_KEY_PATH_SIZE characters); FALSE when it, or the whole path below
+ * the root key, would not fit. */
+static BOOL FormatBatesSubKey(const WCHAR *pszPrinterName, int nIndex, WCHAR *pszSubKey)
+{
+    WCHAR szNumber[16] = L"";
+    _snwprintf(szNumber, 15, L"%lld", (long long)nIndex + 1);
+    pszSubKey[0] = L'\0';
+    return StampTextAppend(pszSubKey, BATES_KEY_PATH_SIZE, pszPrinterName)
+           && StampTextAppend(pszSubKey, BATES_KEY_PATH_SIZE, L"\\BatesNumbering\\")
+           && StampTextAppend(pszSubKey, BATES_KEY_PATH_SIZE, szNumber)
+           && wcslen(BATES_ROOT_KEY) + 1 + wcslen(pszSubKey) < BATES_KEY_PATH_SIZE;
+}
+
+/* The printer name converted whole into BATES_PRINTER_NAME_SIZE units. */
+static BOOL ConvertBatesPrinterName(const char *pszPrinterName, WCHAR *pszName)
+{
+    return pszPrinterName != NULL
+           && MultiByteToWideChar(CP_ACP, 0, pszPrinterName, -1, pszName, BATES_PRINTER_NAME_SIZE) != 0;
+}
+
+BOOL BatesFormatKeysFit(const char *pszPrinterName)
+{
+    WCHAR szPrinterName[BATES_PRINTER_NAME_SIZE] = L"";
+    WCHAR szSubKey[BATES_KEY_PATH_SIZE] = L"";
+    /* Format index INT_MAX has the longest number, 2147483648. */
+    return ConvertBatesPrinterName(pszPrinterName, szPrinterName)
+           && FormatBatesSubKey(szPrinterName, INT_MAX, szSubKey);
+}
+
 int LoadBatesFormatFromRegistry(int nIndex, BatesFormat *pFormat, const WCHAR *pszPrinterName)
 {
     if (pFormat == NULL || pszPrinterName == NULL)
         return 0;
-    WCHAR szNumber[16] = L"";
-    _snwprintf(szNumber, 15, L"%lld", (long long)nIndex + 1);
     WCHAR szSubKey[BATES_KEY_PATH_SIZE] = L"";
-    if (!StampTextAppend(szSubKey, BATES_KEY_PATH_SIZE, pszPrinterName)
-        || !StampTextAppend(szSubKey, BATES_KEY_PATH_SIZE, L"\\BatesNumbering\\")
-        || !StampTextAppend(szSubKey, BATES_KEY_PATH_SIZE, szNumber)
-        || wcslen(BATES_ROOT_KEY) + 1 + wcslen(szSubKey) >= BATES_KEY_PATH_SIZE)
+    if (!FormatBatesSubKey(pszPrinterName, nIndex, szSubKey))
         return 0;
 
     ReadRegistryString(szSubKey, pFormat->szBatesName, BATES_NAME_SIZE, BATES_DEFAULT_TEXT, L"Name");
@@ -203,8 +229,7 @@ int AddBatesNumber(HDC hdc, const char *pszPrinterName, const void *pDevMode, DW
 
     /* A name that does not convert whole into 260 units is refused. */
     WCHAR szPrinterName[BATES_PRINTER_NAME_SIZE] = L"";
-    if (pszPrinterName == NULL
-        || MultiByteToWideChar(CP_ACP, 0, pszPrinterName, -1, szPrinterName, BATES_PRINTER_NAME_SIZE) == 0)
+    if (!ConvertBatesPrinterName(pszPrinterName, szPrinterName))
         return STAMP_FAILED;
     if (nFormatIndex < 0)
         return STAMP_FAILED;

@@ -5,6 +5,7 @@
  */
 #include "stamping/imageload.h"
 #include <winspool.h>
+#include <string.h>
 
 /* Bytes of a bitmap file's BITMAPFILEHEADER, skipped when reading it. */
 #define WM_BITMAP_FILE_HEADER_SIZE 14
@@ -92,6 +93,202 @@ static HGLOBAL ReadDibBytes(HANDLE hFile, DWORD cbDib)
     return hDib;
 }
 
+/* ---- Picture sizes from file headers --------------------------------- */
+
+/* Directory entries of a TIFF file looked at for its size. */
+#define WM_TIFF_MAX_ENTRIES 256
+/* Segments of a JPEG file walked to find its frame header. */
+#define WM_JPEG_MAX_SEGMENTS 4096
+
+static DWORD Le16(const BYTE *p) { return (DWORD)p[0] | (DWORD)p[1] << 8; }
+static DWORD Le32(const BYTE *p) { return Le16(p) | Le16(p + 2) << 16; }
+static DWORD Be16(const BYTE *p) { return (DWORD)p[0] << 8 | (DWORD)p[1]; }
+static DWORD Be32(const BYTE *p) { return Be16(p) << 16 | Be16(p + 2); }
+
+/* Reads exactly cb bytes at nOffset of hFile. */
+static BOOL ReadBytesAt(HANDLE hFile, ULONGLONG nOffset, void *pData, DWORD cb)
+{
+    LARGE_INTEGER liOffset;
+    liOffset.QuadPart = (LONGLONG)nOffset;
+    DWORD cbRead = 0;
+    return nOffset < 0x7FFFFFFFFFFFFFFFull && SetFilePointerEx(hFile, liOffset, NULL, FILE_BEGIN)
+           && ReadFile(hFile, pData, cb, &cbRead, NULL) && cbRead == cb;
+}
+
+/* The DIB header after a bitmap file's 14-byte file header: 16-bit sides
+ * in a 12-byte core header, signed 32-bit ones in every larger header. */
+static BOOL BitmapHeaderSize(HANDLE hFile, LONGLONG *pnWidth, LONGLONG *pnHeight)
+{
+    BYTE abHeader[12];
+    if (!ReadBytesAt(hFile, WM_BITMAP_FILE_HEADER_SIZE, abHeader, 4))
+        return FALSE;
+    DWORD cbHeader = Le32(abHeader);
+    if (cbHeader == 12) {
+        if (!ReadBytesAt(hFile, WM_BITMAP_FILE_HEADER_SIZE + 4, abHeader + 4, 4))
+            return FALSE;
+        *pnWidth = Le16(abHeader + 4);
+        *pnHeight = Le16(abHeader + 6);
+        return TRUE;
+    }
+    if (cbHeader < 16 || !ReadBytesAt(hFile, WM_BITMAP_FILE_HEADER_SIZE + 4, abHeader + 4, 8))
+        return FALSE;
+    *pnWidth = (LONG)Le32(abHeader + 4);
+    *pnHeight = (LONG)Le32(abHeader + 8);
+    return TRUE;
+}
+
+static BOOL IsJpegFrameMarker(BYTE bMarker)
+{
+    return bMarker >= 0xC0 && bMarker <= 0xCF && bMarker != 0xC4 && bMarker != 0xC8 && bMarker != 0xCC;
+}
+
+/* Walks a JPEG file's segments from its start marker to the first frame
+ * header (SOFn: precision, then height and width, big-endian). */
+static BOOL JpegHeaderSize(HANDLE hFile, LONGLONG *pnWidth, LONGLONG *pnHeight)
+{
+    ULONGLONG nPos = 2;
+    for (int nSegment = 0; nSegment < WM_JPEG_MAX_SEGMENTS; nSegment++) {
+        BYTE abMarker[4];
+        if (!ReadBytesAt(hFile, nPos, abMarker, sizeof(abMarker)) || abMarker[0] != 0xFF)
+            return FALSE;
+        BYTE bMarker = abMarker[1];
+        if (bMarker == 0xFF) { /* a fill byte */
+            nPos += 1;
+            continue;
+        }
+        if (bMarker == 0x01 || (bMarker >= 0xD0 && bMarker <= 0xD7)) { /* no length */
+            nPos += 2;
+            continue;
+        }
+        if (bMarker == 0xD9 || bMarker == 0xDA || Be16(abMarker + 2) < 2)
+            return FALSE;
+        if (IsJpegFrameMarker(bMarker)) {
+            BYTE abFrame[5];
+            if (!ReadBytesAt(hFile, nPos + 4, abFrame, sizeof(abFrame)))
+                return FALSE;
+            *pnHeight = Be16(abFrame + 1);
+            *pnWidth = Be16(abFrame + 3);
+            return TRUE;
+        }
+        nPos += 2 + Be16(abMarker + 2);
+    }
+    return FALSE;
+}
+
+/* One value of a TIFF directory entry of type SHORT or LONG. */
+static BOOL TiffEntryValue(const BYTE *pEntry, BOOL bLittle, LONGLONG *pnValue)
+{
+    DWORD dwType = bLittle ? Le16(pEntry + 2) : Be16(pEntry + 2);
+    if (dwType == 3)
+        *pnValue = bLittle ? Le16(pEntry + 8) : Be16(pEntry + 8);
+    else if (dwType == 4)
+        *pnValue = bLittle ? Le32(pEntry + 8) : Be32(pEntry + 8);
+    else
+        return FALSE;
+    return TRUE;
+}
+
+/* ImageWidth (256) and ImageLength (257) of a TIFF file's first directory;
+ * abStart holds the file's first 8 bytes. */
+static BOOL TiffHeaderSize(HANDLE hFile, const BYTE *abStart, LONGLONG *pnWidth, LONGLONG *pnHeight)
+{
+    BOOL bLittle = abStart[0] == 'I';
+    ULONGLONG nDirectory = bLittle ? Le32(abStart + 4) : Be32(abStart + 4);
+    BYTE abCount[2];
+    if (!ReadBytesAt(hFile, nDirectory, abCount, sizeof(abCount)))
+        return FALSE;
+    DWORD nEntries = bLittle ? Le16(abCount) : Be16(abCount);
+    if (nEntries > WM_TIFF_MAX_ENTRIES)
+        nEntries = WM_TIFF_MAX_ENTRIES;
+    BYTE abEntries[WM_TIFF_MAX_ENTRIES * 12];
+    if (nEntries == 0 || !ReadBytesAt(hFile, nDirectory + 2, abEntries, nEntries * 12))
+        return FALSE;
+    BOOL bWidth = FALSE, bHeight = FALSE;
+    for (DWORD i = 0; i < nEntries; i++) {
+        const BYTE *pEntry = abEntries + i * 12;
+        DWORD dwTag = bLittle ? Le16(pEntry) : Be16(pEntry);
+        if (dwTag == 256)
+            bWidth = TiffEntryValue(pEntry, bLittle, pnWidth);
+        else if (dwTag == 257)
+            bHeight = TiffEntryValue(pEntry, bLittle, pnHeight);
+    }
+    return bWidth && bHeight;
+}
+
+/* Picks the header reader by the file's first bytes (abStart, cbStart of
+ * them read). */
+static BOOL HeaderSizeByKind(HANDLE hFile, const BYTE *abStart, DWORD cbStart, LONGLONG *pnWidth,
+                             LONGLONG *pnHeight)
+{
+    static const BYTE abPng[8] = { 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A };
+    if (cbStart >= 2 && abStart[0] == 'B' && abStart[1] == 'M')
+        return BitmapHeaderSize(hFile, pnWidth, pnHeight);
+    if (cbStart >= 24 && memcmp(abStart, abPng, sizeof(abPng)) == 0 && memcmp(abStart + 12, "IHDR", 4) == 0) {
+        *pnWidth = Be32(abStart + 16);
+        *pnHeight = Be32(abStart + 20);
+        return TRUE;
+    }
+    if (cbStart >= 2 && abStart[0] == 0xFF && abStart[1] == 0xD8)
+        return JpegHeaderSize(hFile, pnWidth, pnHeight);
+    if (cbStart >= 10 && (memcmp(abStart, "GIF87a", 6) == 0 || memcmp(abStart, "GIF89a", 6) == 0)) {
+        *pnWidth = Le16(abStart + 6);
+        *pnHeight = Le16(abStart + 8);
+        return TRUE;
+    }
+    if (cbStart >= 8 && (memcmp(abStart, "II*\0", 4) == 0 || memcmp(abStart, "MM\0*", 4) == 0))
+        return TiffHeaderSize(hFile, abStart, pnWidth, pnHeight);
+    return FALSE;
+}
+
+BOOL ReadPictureFileSize(const WCHAR *pszImagePath, BOOL bBitmapFile, LONGLONG *pnWidth, LONGLONG *pnHeight)
+{
+    if (pszImagePath == NULL || pnWidth == NULL || pnHeight == NULL)
+        return FALSE;
+    HANDLE hFile = CreateFileW(pszImagePath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    LONGLONG nWidth = 0, nHeight = 0;
+    BYTE abStart[24];
+    DWORD cbStart = 0;
+    BOOL bFound = FALSE;
+    if (bBitmapFile)
+        bFound = BitmapHeaderSize(hFile, &nWidth, &nHeight);
+    else if (ReadFile(hFile, abStart, sizeof(abStart), &cbStart, NULL))
+        bFound = HeaderSizeByKind(hFile, abStart, cbStart, &nWidth, &nHeight);
+    CloseHandle(hFile);
+    if (bFound) {
+        *pnWidth = nWidth;
+        *pnHeight = nHeight;
+    }
+    return bFound;
+}
+
+BOOL IsPictureSizeAccepted(LONGLONG nWidth, LONGLONG nHeight)
+{
+    ULONGLONG nAcross = nWidth < 0 ? 0 - (ULONGLONG)nWidth : (ULONGLONG)nWidth;
+    ULONGLONG nDown = nHeight < 0 ? 0 - (ULONGLONG)nHeight : (ULONGLONG)nHeight;
+    return nAcross > 0 && nDown > 0 && nDown <= WM_MAX_PICTURE_PIXELS / nAcross;
+}
+
+HGLOBAL KeepAcceptedPicture(HGLOBAL hDib)
+{
+    const BYTE *pDib = hDib != NULL ? (const BYTE *)GlobalLock(hDib) : NULL;
+    if (pDib == NULL)
+        return hDib;
+    SIZE_T cbDib = GlobalSize(hDib);
+    BOOL bRefused = FALSE;
+    if (cbDib >= 8 && Le32(pDib) == 12)
+        bRefused = !IsPictureSizeAccepted(Le16(pDib + 4), Le16(pDib + 6));
+    else if (cbDib >= 12 && Le32(pDib) >= 16)
+        bRefused = !IsPictureSizeAccepted((LONG)Le32(pDib + 4), (LONG)Le32(pDib + 8));
+    GlobalUnlock(hDib);
+    if (!bRefused)
+        return hDib;
+    GlobalFree(hDib);
+    return NULL;
+}
+
 int GetWatermarkLoaderKind(const WCHAR *pszImagePath)
 {
     if (pszImagePath == NULL)
@@ -122,7 +319,7 @@ HGLOBAL ReadBitmapFileIntoDIB(const WCHAR *pszImagePath)
     LARGE_INTEGER liSize;
     liSize.QuadPart = 0;
     if (GetFileSizeEx(hFile, &liSize) && liSize.QuadPart > WM_BITMAP_FILE_HEADER_SIZE
-        && liSize.QuadPart < 0x80000000LL)
+        && (ULONGLONG)liSize.QuadPart <= WM_MAX_BITMAP_FILE_BYTES)
         hDib = ReadDibBytes(hFile, (DWORD)liSize.QuadPart - WM_BITMAP_FILE_HEADER_SIZE);
     CloseHandle(hFile);
     return hDib;
@@ -174,14 +371,37 @@ HGLOBAL LoadWatermarkWithLibraries(const WCHAR *pszImagePath, const WCHAR *pszJp
     if (pszImagePath == NULL)
         return NULL;
     int nKind = GetWatermarkLoaderKind(pszImagePath);
+    LONGLONG nWidth = 0, nHeight = 0;
+    if (ReadPictureFileSize(pszImagePath, nKind == WM_LOADER_BITMAP, &nWidth, &nHeight)
+        && !IsPictureSizeAccepted(nWidth, nHeight))
+        return NULL;
+    HGLOBAL hDib = NULL;
     if (nKind == WM_LOADER_BITMAP)
-        return ReadBitmapFileIntoDIB(pszImagePath);
-    return LoadImageWithLibrary(pszImagePath, nKind,
-                                nKind == WM_LOADER_JPEG ? pszJpegLibrary : pszTiffLibrary);
+        hDib = ReadBitmapFileIntoDIB(pszImagePath);
+    else
+        hDib = LoadImageWithLibrary(pszImagePath, nKind, nKind == WM_LOADER_JPEG ? pszJpegLibrary : pszTiffLibrary);
+    return KeepAcceptedPicture(hDib);
+}
+
+/* A device-mode path field, which may lack its terminator, copied into
+ * pszOut (DM_CCH_PATH characters) and cut at DM_CCH_PATH - 1 characters;
+ * NULL for no field. */
+static const WCHAR *CopyPathField(const WCHAR *pszField, WCHAR *pszOut)
+{
+    if (pszField == NULL)
+        return NULL;
+    size_t cch = 0;
+    while (cch < DM_CCH_PATH - 1 && pszField[cch] != L'\0')
+        cch++;
+    CopyMemory(pszOut, pszField, cch * sizeof(WCHAR));
+    pszOut[cch] = L'\0';
+    return pszOut;
 }
 
 HGLOBAL LoadWatermarkIntoDIB(const WCHAR *pszImagePath, const DriverDevMode *pDevMode)
 {
-    return LoadWatermarkWithLibraries(pszImagePath, DevMode_GetJpegLoaderLibrary(pDevMode),
-                                      DevMode_GetTiffLoaderLibrary(pDevMode));
+    WCHAR szJpegLibrary[DM_CCH_PATH], szTiffLibrary[DM_CCH_PATH];
+    const WCHAR *pszJpegLibrary = CopyPathField(DevMode_GetJpegLoaderLibrary(pDevMode), szJpegLibrary);
+    const WCHAR *pszTiffLibrary = CopyPathField(DevMode_GetTiffLoaderLibrary(pDevMode), szTiffLibrary);
+    return LoadWatermarkWithLibraries(pszImagePath, pszJpegLibrary, pszTiffLibrary);
 }

@@ -18,13 +18,43 @@
 /* Room, in characters with the terminator, for a resolved library path. */
 #define WM_LIBRARY_PATH_SIZE 264
 
+/* Largest picture taken: 8192 x 8192 pixels. Its 24-bit packed DIB is
+ * 192 MiB; loading it (the loader's own buffers, the packed DIB and the
+ * stamp's lightened copy) stays well below 1 GiB, and it is larger than a
+ * whole A4 or Letter page at 600 dpi (4960 x 7016 pixels). */
+#define WM_MAX_PICTURE_PIXELS (8192ull * 8192ull)
+/* Largest bitmap file read directly: a picture within the bound at 32 bits
+ * per pixel, with room for its headers, colour table and a gap. */
+#define WM_MAX_BITMAP_FILE_BYTES (4ull * WM_MAX_PICTURE_PIXELS + 0x10000ull)
+
+/* Takes a picture's width and height in pixels (a negative height, as of a
+ * top-down bitmap, counts by its size); TRUE when they are positive and
+ * hold at most WM_MAX_PICTURE_PIXELS pixels. */
+BOOL IsPictureSizeAccepted(LONGLONG nWidth, LONGLONG nHeight);
+
+/* Takes an image path; reads the picture's width and height from its file
+ * header without decoding it: a bitmap file (the header after the 14-byte
+ * file header, whatever the file's signature, when bBitmapFile; else one
+ * starting with "BM"), PNG (IHDR), JPEG (the first frame header), GIF (the
+ * logical screen) or TIFF (the first directory's ImageWidth and
+ * ImageLength). TRUE with both set when such a header was found; FALSE for
+ * a missing file or one of another kind. */
+BOOL ReadPictureFileSize(const WCHAR *pszImagePath, BOOL bBitmapFile, LONGLONG *pnWidth, LONGLONG *pnHeight);
+
 /* Takes an image path; gives its WM_LOADER_* kind, from the text after the
  * last "." of the whole path (ASCII case ignored). */
 int GetWatermarkLoaderKind(const WCHAR *pszImagePath);
 
+/* Takes a loaded packed DIB (or NULL); gives it back when its header (a
+ * 12-byte core header or a larger one) gives a size IsPictureSizeAccepted
+ * takes, or when the block is too short for a header (the stamp refuses such
+ * a block on its own); otherwise frees it and gives NULL. */
+HGLOBAL KeepAcceptedPicture(HGLOBAL hDib);
+
 /* Takes a bitmap file's path; gives a new movable block with the file's
  * bytes after its 14-byte file header, unchanged and unexamined, or NULL
- * when the file cannot be read or is no longer than 14 bytes. */
+ * when the file cannot be read, is no longer than 14 bytes or longer than
+ * WM_MAX_BITMAP_FILE_BYTES. */
 HGLOBAL ReadBitmapFileIntoDIB(const WCHAR *pszImagePath);
 
 /* Takes a library name as stored in the device mode and a buffer of
@@ -44,14 +74,18 @@ int GetCorrectDllName(const WCHAR *pszDllName, WCHAR *pszResolvedPath, DWORD cch
 HGLOBAL LoadImageWithLibrary(const WCHAR *pszImagePath, int nKind, const WCHAR *pszLibraryName);
 
 /* Takes an image path and the two library names; routes the file by its
- * kind. Gives a new packed DIB that the caller frees, or NULL. */
+ * kind. A picture whose file header gives a size that IsPictureSizeAccepted
+ * refuses is not read or decoded at all; a loaded one whose packed DIB header
+ * gives such a size is freed again. Gives a new packed DIB that the caller
+ * frees, or NULL. */
 HGLOBAL LoadWatermarkWithLibraries(const WCHAR *pszImagePath, const WCHAR *pszJpegLibrary,
                                    const WCHAR *pszTiffLibrary);
 
 /* Takes an image path and the job's device mode (its JpegLoaderLibrary
- * and TiffLoaderLibrary name the libraries). Gives a new packed DIB that
- * the caller frees with GlobalFree, or NULL. Nothing is cached: libraries
- * are loaded and freed again for every picture. */
+ * and TiffLoaderLibrary name the libraries; each is read within its field,
+ * terminated or not). Gives a new packed DIB that the caller frees with
+ * GlobalFree, or NULL. Nothing is cached: libraries are loaded and freed
+ * again for every picture. */
 HGLOBAL LoadWatermarkIntoDIB(const WCHAR *pszImagePath, const DriverDevMode *pDevMode);
 
 #endif

@@ -51,4 +51,9 @@ int AddBatesNumber(HDC hdc, const char *pszPrinterName, const void *pDevMode, DW
                    DWORD dwPage, int nFormatIndex, int nStartNumber,
                    ULONGLONG ptPhysPageInPixels, ULONGLONG ptPhysDPI);
 
+/* TRUE when the printer name pszPrinterName (ANSI) converts to UTF-16 and the
+ * key of every Bates format AddBatesNumber may read for it, up to the largest
+ * format number, fits the stamp's key path buffer. */
+BOOL BatesFormatKeysFit(const char *pszPrinterName);
+
 #endif

@@ -1,5 +1,6 @@
 #include "stamping/stamptext.h"
 
+#include <limits.h>
 #include <math.h>
 #include <stdarg.h>
 #include <wchar.h>
@@ -49,9 +50,30 @@ BOOL StampTextAppendFormat(WCHAR *pszDest, size_t cchDest, const WCHAR *pszForma
     return StampTextAppend(pszDest, cchDest, szPiece);
 }
 
+/* A wide value clamped into [-llLimit, llLimit]. */
+static long long ClampWide(long long llValue, long long llLimit)
+{
+    return llValue > llLimit ? llLimit : (llValue < -llLimit ? -llLimit : llValue);
+}
+
+/* A double clamped into [-llLimit, llLimit] and truncated toward zero. */
+static int ClampDouble(double dValue, long long llLimit)
+{
+    if (dValue >= (double)llLimit)
+        return (int)llLimit;
+    if (dValue <= -(double)llLimit)
+        return (int)-llLimit;
+    return (int)dValue;
+}
+
 int StampPixelsPerMetre(int nDpi)
 {
-    return (int)trunc(nDpi * 10000 / 254.0 + 0.5);
+    return ClampDouble(trunc(nDpi * 10000.0 / 254.0 + 0.5), INT_MAX);
+}
+
+int StampRotation(int nRotation)
+{
+    return nRotation % 360;
 }
 
 int ConvertStampOffset(int nOffset, int nUnit, int nPixelsPerMetre)
@@ -60,14 +82,14 @@ int ConvertStampOffset(int nOffset, int nUnit, int nPixelsPerMetre)
     case STAMP_UNIT_TENTH_MM: {
         /* The product is formed in 64 bits so that no offset overflows it. */
         float f = (float)((long long)nOffset * nPixelsPerMetre);
-        return (int)(f / 10000.0f);
+        return ClampDouble(f / 10000.0f, STAMP_COORD_LIMIT);
     }
     case STAMP_UNIT_HUNDREDTH_INCH: {
-        int nDpi = (int)trunc(nPixelsPerMetre * 254.0 / 10000.0 + 0.5);
-        return (int)((long long)nOffset * nDpi / 100);
+        int nDpi = ClampDouble(trunc(nPixelsPerMetre * 254.0 / 10000.0 + 0.5), INT_MAX);
+        return (int)ClampWide((long long)nOffset * nDpi / 100, STAMP_COORD_LIMIT);
     }
     case STAMP_UNIT_PIXELS:
-        return nOffset;
+        return (int)ClampWide(nOffset, STAMP_COORD_LIMIT);
     default:
         return 0;
     }
@@ -82,8 +104,14 @@ void PrepareStampFont(const LOGFONTW *pStored, int nRotation, int nDpiY, LOGFONT
         pFont->lfWeight = FW_NORMAL;
         pFont->lfHeight = 16;
     }
-    pFont->lfEscapement = nRotation * 10;
-    pFont->lfHeight = (LONG)((long long)pFont->lfHeight * nDpiY / 96);
+    pFont->lfEscapement = StampRotation(nRotation) * 10;
+    pFont->lfHeight = (LONG)ClampWide((long long)pFont->lfHeight * nDpiY / 96, STAMP_COORD_LIMIT);
+}
+
+/* One coordinate of the reference point: the sum in 64 bits, clamped. */
+static LONG StampCoordinate(long long llAnchor, long long llTurn, long long llOffset)
+{
+    return (LONG)ClampWide(llAnchor + llTurn + llOffset, STAMP_COORD_LIMIT);
 }
 
 POINT ComputeStampPosition(int nAnchor, int nRotation, int cx, int cy,
@@ -91,31 +119,31 @@ POINT ComputeStampPosition(int nAnchor, int nRotation, int cx, int cy,
 {
     /* The angle uses 3.14159, not a full-precision pi; positions depend on
      * it (text 200 pixels wide at 90 degrees lands at 99, not 100, down). */
-    double dTheta = nRotation * 3.14159 / 180.0;
-    int rx = (int)trunc(cos(dTheta) * cx / 2.0);
-    int ry = (int)trunc(sin(dTheta) * cx / 2.0);
-    int ax = 0;
-    int ay = 0;
+    double dTheta = StampRotation(nRotation) * 3.14159 / 180.0;
+    long long rx = (long long)trunc(cos(dTheta) * cx / 2.0);
+    long long ry = (long long)trunc(sin(dTheta) * cx / 2.0);
+    long long ax = 0;
+    long long ay = 0;
     switch (nAnchor) {
     case STAMP_POS_TOP_RIGHT:
-        ax = cxPage - cx;
+        ax = (long long)cxPage - cx;
         break;
     case STAMP_POS_CENTER:
         ax = cxPage / 2 - cx / 2;
         ay = cyPage / 2 - cy / 2;
         break;
     case STAMP_POS_BOTTOM_LEFT:
-        ay = cyPage - cy;
+        ay = (long long)cyPage - cy;
         break;
     case STAMP_POS_BOTTOM_RIGHT:
-        ax = cxPage - cx;
-        ay = cyPage - cy;
+        ax = (long long)cxPage - cx;
+        ay = (long long)cyPage - cy;
         break;
     default:
         break;
     }
     POINT pt;
-    pt.x = ax + cx / 2 - rx + xOff;
-    pt.y = ay + ry + yOff;
+    pt.x = StampCoordinate(ax, cx / 2 - rx, xOff);
+    pt.y = StampCoordinate(ay, ry, yOff);
     return pt;
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "e2etest.h"
+#include "jobprotocol/jobkeys.h"
 #include "testutil.h"
 
 /* A job to one redirect printer that is not installed: the job monitor's own
@@ -50,4 +51,20 @@ TEST(JobMonitorE2E, NoRedirect)
     EXPECT_EQ(0u, RunJobSim(ini));
     EXPECT_TRUE(JobKeysGone("E2E Printer", 303, 0));
     EXPECT_FALSE(FileExists(dir + "\\redirect.log"));
+}
+
+TEST(JobMonitorE2E, LongPrinterNames)
+{
+    /* Job 17: a name of 203 characters keeps every key path within 260
+     * characters and is served (its aborted job key is removed); one of 204
+     * ends the process at once, touching nothing. */
+    for (size_t cchName : { (size_t)203, (size_t)204 }) {
+        std::string name(cchName, 'N');
+        std::string jobKey = std::string(JH_ROOT_KEY) + name + "\\17";
+        RegSetString(jobKey, "Job Status", "Aborted");
+        std::string cmd = "\"" + BinDir() + "jobhelper.exe\" 17," + name;
+        EXPECT_EQ(0u, RunAndWait(cmd, 20000)) << cchName;
+        EXPECT_EQ(cchName == 204, RegKeyExists(jobKey)) << cchName;
+        RegDeleteTree(std::string(JH_ROOT_KEY) + name);
+    }
 }

@@ -4,7 +4,10 @@
 #include "jobtestkeys.h"
 #include "testutil.h"
 
+#include <climits>
 #include <cstring>
+#include <string>
+#include <vector>
 
 class JobKeys : public ::testing::Test {
 protected:
@@ -170,6 +173,30 @@ TEST_F(JobKeys, RedirectPrinting_ReadRegistryKey)
     HeapFree(GetProcessHeap(), 0, pDevMode);
     pDevMode = NULL;
 
+    /* A "Forwarding" that fills its 260 bytes without a terminator is a ready
+     * page with no file name (and nothing after it read); 259 characters fit. */
+    RegSetUnterminated(key, "Forwarding", std::string(TEXT_BUFFER_SIZE, 'f'));
+    memset(szFile, 'x', sizeof(szFile));
+    dwSize = 0x55;
+    EXPECT_EQ(RET_PAGE_READY, RedirectPrinting_ReadRegistryKey(TEST_PRINTER, 9, 1, szFile, sizeof(szFile), &dwSize,
+                                                               &pDevMode, &dwDevModeSize));
+    EXPECT_STREQ("", szFile);
+    EXPECT_EQ(0x55u, dwSize);
+    EXPECT_EQ(NULL, pDevMode);
+    RegSetUnterminated(key, "Forwarding", std::string(TEXT_BUFFER_SIZE - 1, 'f'));
+    EXPECT_EQ(RET_PAGE_READY, RedirectPrinting_ReadRegistryKey(TEST_PRINTER, 9, 1, szFile, sizeof(szFile), &dwSize,
+                                                               &pDevMode, &dwDevModeSize));
+    EXPECT_EQ(std::string(TEXT_BUFFER_SIZE - 1, 'f'), szFile);
+    HeapFree(GetProcessHeap(), 0, pDevMode);
+    pDevMode = NULL;
+    /* No device mode is larger than its two 16-bit sizes allow. */
+    RegSetDword(key, "DevModeSize", DEVMODE_MAX_SIZE + 1);
+    dwDevModeSize = 0x66;
+    EXPECT_EQ(RET_PAGE_READY, RedirectPrinting_ReadRegistryKey(TEST_PRINTER, 9, 1, szFile, sizeof(szFile), &dwSize,
+                                                               &pDevMode, &dwDevModeSize));
+    EXPECT_EQ(0x66u, dwDevModeSize);
+    EXPECT_EQ(NULL, pDevMode);
+
     RegSetString(key, "Ready", "Abort");
     EXPECT_EQ(RET_PAGE_ABORT, RedirectPrinting_ReadRegistryKey(TEST_PRINTER, 9, 1, szFile, sizeof(szFile), &dwSize,
                                                                &pDevMode, &dwDevModeSize));
@@ -201,6 +228,107 @@ TEST_F(JobKeys, DocumentValues)
     RegSetDword(PageKey(10, 0), "Current Bates number", (DWORD)-1);
     EXPECT_TRUE(RedirectPrinting_ReadBatesNumbers(TEST_PRINTER, 10, &nCurrent, &nStart));
     EXPECT_EQ(-1, nCurrent);
+}
+
+/* One stored form of a 32-bit value, and what every reader makes of it. */
+struct DwordForm {
+    const char *pszWhat;
+    DWORD dwType;
+    std::string data;
+    bool bRead;
+    DWORD dwValue;
+};
+
+static DwordForm TextForm(const char *pszText, bool bRead, DWORD dwValue, DWORD dwType = REG_SZ)
+{
+    return { pszText, dwType, std::string(pszText) + '\0', bRead, dwValue };
+}
+
+static DwordForm RawForm(const char *pszWhat, DWORD dwType, const std::string &data, bool bRead, DWORD dwValue)
+{
+    return { pszWhat, dwType, data, bRead, dwValue };
+}
+
+TEST_F(JobKeys, DwordValueTypes)
+{
+    const DWORD dwFive = 5;
+    const std::vector<DwordForm> forms = {
+        RawForm("REG_DWORD", REG_DWORD, std::string((const char *)&dwFive, 4), true, 5),
+        TextForm("2", true, 2),
+        TextForm(" +7\t", true, 7),
+        TextForm("3", true, 3, REG_EXPAND_SZ),
+        TextForm("4294967295", true, 0xFFFFFFFF),
+        TextForm("-2147483648", true, 0x80000000),
+        TextForm("4294967296", false, 0),
+        TextForm("2x", false, 0),
+        TextForm("", false, 0),
+        RawForm("REG_BINARY", REG_BINARY, std::string((const char *)&dwFive, 4), false, 0),
+        RawForm("short REG_DWORD", REG_DWORD, std::string("\5\0", 2), false, 0),
+    };
+    /* Every 32-bit value of the protocol, each read by its own reader:
+     * (key, value name, reader giving whether it read and what). */
+    struct Reader {
+        std::string key;
+        const char *pszName;
+        bool (*pfnRead)(DWORD *);
+    };
+    const Reader readers[] = {
+        { PageKey(14, 0), "Number of copies",
+          [](DWORD *p) { return RedirectPrinting_ReadNumberOfCopies(TEST_PRINTER, 14, p) != FALSE; } },
+        { PageKey(14, 0), "PAGENUMBER",
+          [](DWORD *p) {
+              char szDoc[TEXT_BUFFER_SIZE], szPath[KEY_PATH_SIZE];
+              DWORD dw = 0xABCD;
+              ReadEndDocFromRegistryKey(TEST_PRINTER, 14, &dw, szDoc, szPath);
+              *p = dw;
+              return dw != 0xABCD;
+          } },
+        { PageKey(14, 0), "Bates start number",
+          [](DWORD *p) {
+              int nCurrent = 0, nStart = 0;
+              bool b = RedirectPrinting_ReadBatesNumbers(TEST_PRINTER, 14, &nCurrent, &nStart) != FALSE;
+              *p = (DWORD)nStart;
+              return b;
+          } },
+        { TEST_REDIRECT_KEY, "Printer count",
+          [](DWORD *p) { return (*p = RedirectPrinting_ReadPrinterCount(TEST_REDIRECT_KEY)) != 0; } },
+        { JobKey(14), "Post Print Flags",
+          [](DWORD *p) { return ReadJobRegistryDword(TEST_PRINTER, 14, "Post Print Flags", p) != FALSE; } },
+        { JobKey(14), "Flags",
+          [](DWORD *p) {
+              char szCmd[COMMAND_LINE_SIZE], szPath[TEXT_BUFFER_SIZE];
+              return StartApp_ReadRegistryKey(TEST_PRINTER, 14, szCmd, sizeof(szCmd), szPath, sizeof(szPath), p,
+                                              NULL, 0) == RET_START_APP_READY;
+          } },
+        { PageKey(14, 1), "Size",
+          [](DWORD *p) {
+              char szFile[TEXT_BUFFER_SIZE];
+              DWORD dwDevModeSize = 0;
+              *p = 0xABCD;
+              RedirectPrinting_ReadRegistryKey(TEST_PRINTER, 14, 1, szFile, sizeof(szFile), p, NULL, &dwDevModeSize);
+              return *p != 0xABCD;
+          } },
+    };
+    RegSetString(PageKey(14, 0), "Ready", "YES");
+    RegSetDword(PageKey(14, 0), "Current Bates number", 0);
+    RegSetString(JobKey(14), "Ready", "YES");
+    RegSetString(JobKey(14), "Server", "app.exe");
+    RegSetString(PageKey(14, 1), "Ready", "YES");
+    RegSetString(PageKey(14, 1), "Forwarding", "C:\\spool\\14_1.emf");
+    for (const Reader &r : readers) {
+        for (const DwordForm &f : forms) {
+            /* Flags with bit 1 set would want an event name too. */
+            if (strcmp(r.pszName, "Flags") == 0 && f.bRead && (f.dwValue & SAF_BEFORE_PRINTING))
+                continue;
+            RegSetData(r.key, r.pszName, f.dwType, f.data.data(), (DWORD)f.data.size());
+            DWORD dwValue = 0;
+            bool bRead = r.pfnRead(&dwValue);
+            EXPECT_EQ(f.bRead, bRead) << r.pszName << " as " << f.pszWhat;
+            if (f.bRead && bRead) {
+                EXPECT_EQ(f.dwValue, dwValue) << r.pszName << " as " << f.pszWhat;
+            }
+        }
+    }
 }
 
 TEST_F(JobKeys, RedirectSettings)
@@ -272,11 +400,31 @@ TEST(JobKeyPaths, Limits)
     memset(szPath, 'x', sizeof(szPath));
     EXPECT_TRUE(FormatPageKeyPath("P", -7, 3, szPath, sizeof(szPath)));
     EXPECT_STREQ("SOFTWARE\\Quennor Software LLC\\P\\Forwarding\\-7_3", szPath);
-    /* The job settings key is the longest: root 30 + name + 25 + job digits. */
-    std::string fits(KEY_PATH_SIZE - 1 - 30 - 25 - 2, 'n');
-    EXPECT_TRUE(JobKeyPathsFit(fits.c_str(), 17));
-    EXPECT_FALSE(JobKeyPathsFit((fits + "n").c_str(), 17));
-    memset(szPath, 'x', sizeof(szPath));
-    EXPECT_FALSE(FormatJobSettingsKeyPath((fits + "n").c_str(), 17, szPath, sizeof(szPath)));
-    EXPECT_EQ('x', szPath[0]);
+    /* The ANSI registry calls open no path over 260 characters. The job
+     * settings key is the longest: the root with its separator (30), the name,
+     * the 25 characters of \Save As Option Settings\ and the job number. */
+    for (int nJob : { 17, 0, -7, INT_MAX, INT_MIN }) {
+        size_t cchJob = std::to_string(nJob).size();
+        std::string fits(JOB_KEY_PATH_MAX - 30 - 25 - cchJob, 'n');
+        EXPECT_TRUE(JobKeyPathsFit(fits.c_str(), nJob)) << nJob;
+        EXPECT_FALSE(JobKeyPathsFit((fits + "n").c_str(), nJob)) << nJob;
+        memset(szPath, 'x', sizeof(szPath));
+        EXPECT_FALSE(FormatJobSettingsKeyPath((fits + "n").c_str(), nJob, szPath, sizeof(szPath)));
+        EXPECT_EQ('x', szPath[0]);
+    }
+}
+
+TEST(JobKeyPaths, LongestNameWorks)
+{
+    /* At the limit the longest key, 260 characters, is written and then
+     * deleted by the program through the ANSI calls. */
+    std::string name(JOB_KEY_PATH_MAX - 30 - 25 - 11, 'n');
+    char szPath[KEY_PATH_SIZE];
+    ASSERT_TRUE(FormatJobSettingsKeyPath(name.c_str(), INT_MIN, szPath, sizeof(szPath)));
+    EXPECT_EQ((size_t)JOB_KEY_PATH_MAX, strlen(szPath));
+    RegSetDword(szPath, "File Format", 4);
+    ASSERT_TRUE(RegKeyExists(szPath));
+    DeleteSaveAsOptionSettingsRegistryKey(name.c_str(), INT_MIN);
+    EXPECT_FALSE(RegKeyExists(szPath));
+    RegDeleteTree(std::string(JH_ROOT_KEY) + name);
 }

@@ -82,6 +82,24 @@ TEST(RedirectLog, Failures)
     RegDeleteTree(TEST_REDIRECT_KEY);
 }
 
+TEST(RedirectLog, LongestFileName)
+{
+    /* A path of 259 characters fills the 260-byte buffer with its
+     * terminator and gives a log; one of 260 does not fit. */
+    std::string dir = MakeTempDir("loglong");
+    std::string file = dir + "\\" + std::string(TEXT_BUFFER_SIZE - 1 - dir.size() - 1, 'f');
+    ASSERT_EQ((size_t)TEXT_BUFFER_SIZE - 1, file.size());
+    SetLogValues("yes", file);
+    ASSERT_EQ(1, OpenLogFile(TEST_REDIRECT_KEY));
+    LogMessage("long");
+    CloseLogFile();
+    EXPECT_EQ(1u, SplitLines(ReadWholeFile(file)).size());
+    SetLogValues("yes", file + "g");
+    EXPECT_EQ(0, OpenLogFile(TEST_REDIRECT_KEY));
+    RegDeleteTree(TEST_REDIRECT_KEY);
+    RemoveTree(dir);
+}
+
 TEST(RedirectLog, Lines)
 {
     std::string dir = MakeTempDir("loglines");

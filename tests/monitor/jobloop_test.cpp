@@ -19,9 +19,13 @@ TEST(JobLoop, ParseJobCommandLine)
         { "x,Office Printer", 0, "Office Printer" },
         { "  -5,P ", -5, "P " },
         { "+8x9,P", 8, "P" },
-        { "99999999999,P", INT_MAX, "P" },
+        { "2147483647,P", INT_MAX, "P" },
+        { "-2147483648,P", INT_MIN, "P" },
         { "3,", 3, "" },
     };
+    /* Every digit counts, however many leading zeros come first. */
+    std::string zeros70 = std::string(68, '0') + "17";
+    std::string negative = "-" + std::string(100, '0') + "1";
     for (const auto &c : good) {
         memset(szName, 'x', sizeof(szName));
         nJob = 12345;
@@ -29,18 +33,24 @@ TEST(JobLoop, ParseJobCommandLine)
         EXPECT_EQ(c.nJob, nJob) << c.pszCmd;
         EXPECT_STREQ(c.pszName, szName) << c.pszCmd;
     }
+    EXPECT_TRUE(ParseJobCommandLine((zeros70 + ",P").c_str(), &nJob, szName, sizeof(szName)));
+    EXPECT_EQ(17, nJob);
+    EXPECT_TRUE(ParseJobCommandLine((negative + ",P").c_str(), &nJob, szName, sizeof(szName)));
+    EXPECT_EQ(-1, nJob);
+    /* No comma, or a number outside the signed 32-bit range: refused. */
     nJob = 12345;
     strcpy(szName, "marker");
-    EXPECT_FALSE(ParseJobCommandLine("Office Printer", &nJob, szName, sizeof(szName)));
-    EXPECT_FALSE(ParseJobCommandLine("", &nJob, szName, sizeof(szName)));
+    for (const char *pszCmd : { "Office Printer", "", "2147483648,P", "-2147483649,P", "99999999999999999999,P" })
+        EXPECT_FALSE(ParseJobCommandLine(pszCmd, &nJob, szName, sizeof(szName))) << pszCmd;
     EXPECT_EQ(12345, nJob);
     EXPECT_STREQ("marker", szName);
 
-    /* Names longer than 63 characters are carried while every key path fits. */
-    std::string longName(100, 'L');
+    /* Names longer than 63 characters are carried while every key path fits
+     * 260 characters: for job 17 the job settings key allows 203. */
+    std::string longName(JOB_KEY_PATH_MAX - 30 - 25 - 2, 'L');
     EXPECT_TRUE(ParseJobCommandLine(("17," + longName).c_str(), &nJob, szName, sizeof(szName)));
     EXPECT_EQ(longName, szName);
-    std::string tooLong(KEY_PATH_SIZE - 30 - 25 - 2, 'L');
+    std::string tooLong = longName + "L";
     EXPECT_FALSE(ParseJobCommandLine(("17," + tooLong).c_str(), &nJob, szName, sizeof(szName)));
     EXPECT_FALSE(ParseJobCommandLine(("17," + std::string(5000, 'L')).c_str(), &nJob, szName, sizeof(szName)));
     EXPECT_STREQ(longName.c_str(), szName);
@@ -220,6 +230,41 @@ TEST_F(JobLoopRun, EmptyDocumentAndJobSettingsKey)
     EXPECT_EQ(expected, LogMessages());
     EXPECT_FALSE(RegKeyExists(settings));
     EXPECT_FALSE(RegKeyExists(PageKey(22, 0)));
+}
+
+TEST_F(JobLoopRun, CopiesAndUnreadablePage)
+{
+    /* Copies as decimal text count; more than a device mode holds are cut
+     * to 32767, and the log says so. A ready page whose "Forwarding" does
+     * not fit is consumed without a file; the next page follows. */
+    const struct { DWORD dwType; std::string data; std::vector<std::string> lines; } cases[] = {
+        { REG_SZ, std::string("2", 2), { "Number of copies = 2" } },
+        { REG_DWORD, std::string("\x40\x42\x0F\x00", 4),
+          { "Number of copies 1000000 is more than the 32767 a device mode holds; 32767 copies are printed.",
+            "Number of copies = 32767" } },
+    };
+    int nJob = 29;
+    for (const auto &c : cases) {
+        WriteDocument(nJob, "Printing");
+        RegSetData(PageKey(nJob, 0), "Number of copies", c.dwType, c.data.data(), (DWORD)c.data.size());
+        WritePage(nJob, 1);
+        RegSetUnterminated(PageKey(nJob, 1), "Forwarding", std::string(TEXT_BUFFER_SIZE, 'f'));
+        std::string f2 = WritePage(nJob, 2);
+        EndDocument(nJob, 2);
+        RegSetString(JobKey(nJob), "Job Status", "Job Finished");
+        DeleteFileA(log.c_str());
+        StartLoop(&run, nJob);
+        ASSERT_TRUE(LoopEnded(&run, 10000));
+        EXPECT_FALSE(RegKeyExists(PageKey(nJob, 1)));
+        EXPECT_FALSE(RegKeyExists(PageKey(nJob, 2)));
+        EXPECT_FALSE(FileExists(f2));
+        std::vector<std::string> expected = { kStartLines[0], kStartLines[1], kStartLines[2] };
+        expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+        expected.insert(expected.end(), { "Redirect Printer Names:", "Printing page: 1", "Printing page: 2",
+                                          "Redirect printing finished.", "---------------------------" });
+        EXPECT_EQ(expected, LogMessages());
+        nJob++;
+    }
 }
 
 TEST_F(JobLoopRun, JobFinishedFirst)

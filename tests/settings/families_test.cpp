@@ -184,6 +184,18 @@ TEST(Families, PasswordForms)
     EXPECT_STREQ(L"abc", szOut);
     EXPECT_EQ(0, EncodeHexPassword(L"\x0100", szOut, 80));
     EXPECT_EQ(0, EncodeHexPassword(L"abc", szOut, 6)); /* no room for the terminator */
+    /* Codes below 0x10 take two digits too, so every pair stays a character
+     * for the reader (the driver's one-digit form would shift the pairs):
+     * every code 1..0xFF comes back, behind and before another character. */
+    EXPECT_EQ(1, EncodeHexPassword(L"\t", szOut, 80));
+    EXPECT_STREQ(L"90", szOut);
+    for (WCHAR ch = 1; ch <= 0xFF; ch++) {
+        WCHAR szText[4] = { L'a', ch, L'z', 0 }, szHex[8], szBack[4];
+        ASSERT_EQ(1, EncodeHexPassword(szText, szHex, 8)) << (int)ch;
+        EXPECT_EQ(6u, wcslen(szHex)) << (int)ch;
+        ASSERT_EQ(1, DecodeHexPassword(szHex, szBack, 4)) << (int)ch;
+        EXPECT_STREQ(szText, szBack) << (int)ch;
+    }
 
     ASSERT_EQ(1, SetSmtpPassword(&dm, L"abc"));
     EXPECT_EQ(L"162636", RegGetString(kPostPrint + L"\\Email Settings", L"SMTP Password"));

@@ -42,6 +42,14 @@ TEST(Profile, GetSettingsPrinterName)
     EXPECT_EQ(0, szName[7]);
     EXPECT_EQ(L'#', szName[8]);
 
+    /* The id is formatted signed, as the driver writes the key. */
+    const std::wstring negative = std::wstring(TEST_ROOT) + L"\\PrinterIDs\\-2";
+    RegSetString(negative, L"Printer name", L"Negative Id Printer");
+    DevMode_SetPrinterId(&dm, (DWORD)-2);
+    GetSettingsPrinterName(&dm, szName, sizeof(szName));
+    EXPECT_STREQ(L"Negative Id Printer", szName);
+    RegDeleteTree(negative);
+
     /* No block: zeroed. */
     wmemset(szName, L'#', 260);
     GetSettingsPrinterName(NULL, szName, sizeof(szName));

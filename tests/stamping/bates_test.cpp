@@ -278,6 +278,13 @@ TEST(Bates, AddBatesNumber)
     EXPECT_EQ(AddBatesNumber(hdc, NULL, devMode.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), STAMP_FAILED);
     std::string longName(300, 'n');
     EXPECT_EQ(AddBatesNumber(hdc, longName.c_str(), devMode.data(), DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage, ptDpi), STAMP_FAILED);
+    /* The key of format 2147483648, the longest number, fits 263 characters
+     * with a name of 207: the root key and a separator (30), the name,
+     * \BatesNumbering\ (16) and ten digits. */
+    EXPECT_TRUE(BatesFormatKeysFit(std::string(207, 'n').c_str()));
+    EXPECT_FALSE(BatesFormatKeysFit(std::string(208, 'n').c_str()));
+    EXPECT_FALSE(BatesFormatKeysFit(longName.c_str()));
+    EXPECT_FALSE(BatesFormatKeysFit(NULL));
     EndTextCapture(hdc, &capture);
     EXPECT_EQ(capture.nTexts, 0);
     EXPECT_EQ(capture.nFonts, 0);

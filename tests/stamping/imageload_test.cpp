@@ -2,6 +2,7 @@
 #include "stamping/imageload.h"
 #include "stamping/watermark.h"
 #include <winspool.h>
+#include <climits>
 #include "pictures.h"
 #include "testutil.h"
 
@@ -250,4 +251,129 @@ TEST(ImageLoad, LoadWatermarkIntoDIB)
     EXPECT_EQ(nullptr, LoadWatermarkIntoDIB(Widen(dir + "\\pic.png").c_str(), NULL));
     EXPECT_FALSE(TakeDib24(LoadWatermarkIntoDIB(Widen(dir + "\\pic.BMP").c_str(), NULL), 2, 2).empty());
     free(pDevMode);
+}
+
+namespace {
+
+/* Little- and big-endian pieces of a hand-made file header. */
+std::string Le(DWORD dwValue, int cb)
+{
+    std::string s;
+    for (int i = 0; i < cb; i++)
+        s += static_cast<char>((dwValue >> (8 * i)) & 0xFF);
+    return s;
+}
+
+std::string Be(DWORD dwValue, int cb)
+{
+    std::string s = Le(dwValue, cb);
+    return std::string(s.rbegin(), s.rend());
+}
+
+std::string TiffEntry(bool bLittle, WORD wTag, WORD wType, DWORD dwValue)
+{
+    auto n = [bLittle](DWORD v, int cb) { return bLittle ? Le(v, cb) : Be(v, cb); };
+    std::string value = wType == 3 ? n(dwValue, 2) + std::string(2, '\0') : n(dwValue, 4);
+    return n(wTag, 2) + n(wType, 2) + n(1, 4) + value;
+}
+
+} // namespace
+
+TEST(ImageLoad, PictureSizeFromHeader)
+{
+    std::string dir = MakeTempDir("wm_header");
+    const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + Be(13, 4) + "IHDR";
+    const std::string bmpInfo = Le(40, 4);
+    const struct { const char *pszName; std::string data; BOOL bBitmap; bool bFound; LONGLONG cx, cy; } cases[] = {
+        { "info", "BM" + std::string(12, '\0') + bmpInfo + Le(100, 4) + Le((DWORD)-50, 4), FALSE, true, 100, -50 },
+        { "core", "BM" + std::string(12, '\0') + Le(12, 4) + Le(300, 2) + Le(200, 2), FALSE, true, 300, 200 },
+        { "unsigned", "XX" + std::string(12, '\0') + bmpInfo + Le(7, 4) + Le(9, 4), TRUE, true, 7, 9 },
+        { "unsigned2", "XX" + std::string(12, '\0') + bmpInfo + Le(7, 4) + Le(9, 4), FALSE, false, 0, 0 },
+        { "png", png + Be(70000, 4) + Be(3, 4), FALSE, true, 70000, 3 },
+        { "shortpng", png.substr(0, 10), FALSE, false, 0, 0 },
+        { "jpeg", "\xFF\xD8\xFF\xE0" + Be(16, 2) + std::string(14, 'j') + "\xFF\xFF\xFF\xC2" + Be(17, 2) + "\x08" +
+                      Be(480, 2) + Be(640, 2), FALSE, true, 640, 480 },
+        { "jpegsos", "\xFF\xD8\xFF\xDA" + Be(8, 2) + std::string(6, 's') + "\xFF\xC0" + Be(17, 2) + "\x08" +
+                         Be(480, 2) + Be(640, 2), FALSE, false, 0, 0 },
+        { "gif", "GIF89a" + Le(500, 2) + Le(400, 2), FALSE, true, 500, 400 },
+        { "tiffle", "II*" + std::string(1, '\0') + Le(8, 4) + Le(2, 2) + TiffEntry(true, 256, 3, 321) +
+                        TiffEntry(true, 257, 4, 123456), FALSE, true, 321, 123456 },
+        { "tiffbe", "MM" + std::string(1, '\0') + "*" + Be(8, 4) + Be(3, 2) + TiffEntry(false, 257, 3, 40) +
+                        TiffEntry(false, 259, 3, 1) + TiffEntry(false, 256, 4, 90000), FALSE, true, 90000, 40 },
+        { "tiffnolength", "II*" + std::string(1, '\0') + Le(8, 4) + Le(1, 2) + TiffEntry(true, 256, 3, 5), FALSE,
+          false, 0, 0 },
+        { "riff", "RIFF" + std::string(20, 'r'), FALSE, false, 0, 0 },
+    };
+    for (const auto &c : cases) {
+        std::string path = dir + "\\" + c.pszName;
+        WriteWholeFile(path, c.data);
+        LONGLONG cx = -1, cy = -1;
+        EXPECT_EQ(c.bFound, ReadPictureFileSize(Widen(path).c_str(), c.bBitmap, &cx, &cy) != FALSE) << c.pszName;
+        EXPECT_EQ(c.bFound ? c.cx : -1, cx) << c.pszName;
+        EXPECT_EQ(c.bFound ? c.cy : -1, cy) << c.pszName;
+    }
+    /* Files written by the system's encoders. */
+    const struct { const char *pszName; GUID container; } encoded[] = {
+        { "enc.png", GUID_ContainerFormatPng }, { "enc.jpg", GUID_ContainerFormatJpeg },
+        { "enc.tif", GUID_ContainerFormatTiff }, { "enc.bmp", GUID_ContainerFormatBmp },
+    };
+    for (const auto &e : encoded) {
+        std::wstring path = Widen(dir + "\\" + e.pszName);
+        ASSERT_EQ(S_OK, EncodePicture(path, e.container, 37, 23, Gradient)) << e.pszName;
+        LONGLONG cx = 0, cy = 0;
+        EXPECT_TRUE(ReadPictureFileSize(path.c_str(), FALSE, &cx, &cy)) << e.pszName;
+        EXPECT_EQ(37, cx) << e.pszName;
+        EXPECT_EQ(23, cy) << e.pszName;
+    }
+    LONGLONG cx = 0, cy = 0;
+    EXPECT_FALSE(ReadPictureFileSize(Widen(dir + "\\missing.png").c_str(), FALSE, &cx, &cy));
+}
+
+TEST(ImageLoad, PictureSizeBound)
+{
+    const struct { LONGLONG cx, cy; BOOL bAccepted; } sizes[] = {
+        { 8192, 8192, TRUE },  { 8193, 8192, FALSE }, { 8192, -8192, TRUE },   { 1, 67108864, TRUE },
+        { 1, 67108865, FALSE }, { 0, 5, FALSE },       { LLONG_MIN, 1, FALSE }, { 1LL << 32, 1LL << 32, FALSE },
+    };
+    for (const auto &s : sizes)
+        EXPECT_EQ(s.bAccepted, IsPictureSizeAccepted(s.cx, s.cy)) << s.cx << " x " << s.cy;
+
+    /* A loaded picture is checked by its packed DIB header too. */
+    std::vector<BYTE> over = MakePackedDib(24, 1, 1, NULL, 0, 0);
+    DibHeader(over)->biWidth = 8193;
+    DibHeader(over)->biHeight = 8192;
+    EXPECT_EQ(nullptr, KeepAcceptedPicture(ToGlobal(over)));
+    DibHeader(over)->biWidth = 8192;
+    HGLOBAL hKept = KeepAcceptedPicture(ToGlobal(over));
+    EXPECT_NE(nullptr, hKept);
+    GlobalFree(hKept);
+    std::string core = Le(12, 4) + Le(65535, 2) + Le(65535, 2);
+    EXPECT_EQ(nullptr, KeepAcceptedPicture(ToGlobal(std::vector<BYTE>(core.begin(), core.end()))));
+
+    /* Pictures past the bound are refused before they are read or decoded:
+     * a 1-bit bitmap file claiming 90000 x 8000 pixels, a JPEG claiming
+     * 8193 x 8192 for the JPEG library, and a bitmap file longer than any
+     * picture within the bound needs. */
+    std::string dir = MakeTempDir("wm_bound");
+    std::vector<BYTE> mono = MakePackedDib(1, 8, 8, NULL, 0, 0);
+    DibHeader(mono)->biWidth = 90000;
+    DibHeader(mono)->biHeight = 8000;
+    WriteWholeFile(dir + "\\huge.bmp", MakeBitmapFile(mono));
+    EXPECT_EQ(nullptr, LoadWatermarkWithLibraries(Widen(dir + "\\huge.bmp").c_str(), NULL, NULL));
+    std::wstring jpg = Widen(dir + "\\wide.jpg");
+    ASSERT_EQ(S_OK, EncodePicture(jpg, GUID_ContainerFormatJpeg, 16, 8, Gradient));
+    std::string bytes = ReadWholeFile(dir + "\\wide.jpg");
+    size_t nFrame = bytes.find("\xFF\xC0");
+    ASSERT_NE(std::string::npos, nFrame);
+    bytes.replace(nFrame + 5, 4, Be(8192, 2) + Be(8193, 2));
+    WriteWholeFile(dir + "\\wide.jpg", bytes);
+    EXPECT_EQ(nullptr, LoadWatermarkWithLibraries(jpg.c_str(), L"jpegloader.dll", NULL));
+    HANDLE hFile = CreateFileA((dir + "\\long.bmp").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    LARGE_INTEGER liEnd;
+    liEnd.QuadPart = (LONGLONG)WM_MAX_BITMAP_FILE_BYTES + 1;
+    EXPECT_TRUE(SetFilePointerEx(hFile, liEnd, NULL, FILE_BEGIN) && SetEndOfFile(hFile));
+    CloseHandle(hFile);
+    EXPECT_EQ(nullptr, ReadBitmapFileIntoDIB(Widen(dir + "\\long.bmp").c_str()));
+    RemoveTree(dir);
 }

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "stamping/imageload.h"
 #include "stamping/stampcommon.h"
 #include "stamping/stamps.h"
 #include "stamping/stamptext.h"
 
 #include <limits.h>
+#include <stdlib.h>
 #include <string.h>
 #include <vector>
 
@@ -110,6 +112,43 @@ TEST(StampText, Position)
     EXPECT_EQ(pt.y, 0);
 }
 
+TEST(StampText, AbsurdInputsClamped)
+{
+    /* A rotation is a turn modulo 360, so rotation x 10 never overflows. */
+    const struct { int nRotation, nTurn; } turns[] = {
+        { 370, 10 }, { -370, -10 }, { 360, 0 }, { 359, 359 }, { INT_MAX, 127 }, { INT_MIN, -128 },
+    };
+    LOGFONTW stored, font;
+    memset(&stored, 0, sizeof(stored));
+    for (const auto &t : turns) {
+        EXPECT_EQ(t.nTurn, StampRotation(t.nRotation)) << t.nRotation;
+        PrepareStampFont(&stored, t.nRotation, 300, &font);
+        EXPECT_EQ(t.nTurn * 10, font.lfEscapement) << t.nRotation;
+    }
+    /* Heights, offsets and positions stay within +-2^27, keeping their sign. */
+    const long long llLimit = STAMP_COORD_LIMIT;
+    stored.lfHeight = INT_MIN;
+    PrepareStampFont(&stored, 0, INT_MAX, &font);
+    EXPECT_EQ(-llLimit, font.lfHeight);
+    EXPECT_EQ(INT_MAX, StampPixelsPerMetre(INT_MAX));
+    EXPECT_EQ(-INT_MAX, StampPixelsPerMetre(INT_MIN));
+    for (int nUnit : { STAMP_UNIT_TENTH_MM, STAMP_UNIT_HUNDREDTH_INCH, STAMP_UNIT_PIXELS }) {
+        EXPECT_EQ(llLimit, ConvertStampOffset(INT_MAX, nUnit, INT_MAX)) << nUnit;
+        EXPECT_EQ(-llLimit, ConvertStampOffset(INT_MIN, nUnit, INT_MAX)) << nUnit;
+    }
+    const int aExtremes[] = { INT_MIN, -1, 0, INT_MAX };
+    for (int nAnchor = STAMP_POS_TOP_LEFT; nAnchor <= STAMP_POS_BOTTOM_RIGHT; nAnchor++)
+        for (int nValue : aExtremes)
+            for (int nOther : aExtremes) {
+                POINT pt = ComputeStampPosition(nAnchor, nValue, nOther, nValue, nOther, nValue, nValue, nOther);
+                EXPECT_LE(llabs(pt.x), llLimit) << nAnchor << " " << nValue << " " << nOther;
+                EXPECT_LE(llabs(pt.y), llLimit) << nAnchor << " " << nValue << " " << nOther;
+            }
+    POINT pt = ComputeStampPosition(STAMP_POS_BOTTOM_RIGHT, 0, 200, 40, 2479, 3508, INT_MAX, INT_MIN);
+    EXPECT_EQ(llLimit, pt.x);
+    EXPECT_EQ(-llLimit, pt.y);
+}
+
 TEST(StampCommon, WorkingCopy)
 {
     /* No zero byte anywhere: none of the block's string fields ends. */
@@ -139,6 +178,44 @@ TEST(StampCommon, WorkingCopy)
     EXPECT_EQ(0x41414141u, stWork.AnnotationFlags);
     /* The caller's block stays as it was. */
     EXPECT_EQ(std::vector<BYTE>(DRIVER_DEVMODE_SIZE, 0x41), block);
+}
+
+TEST(StampCommon, UnterminatedBlockAtNoAccessPage)
+{
+    /* A device mode whose every string field runs to its end without a
+     * terminator, ending right before a page that cannot be read: the stamps
+     * and the picture loading read each string within its field. */
+    SYSTEM_INFO si;
+    GetSystemInfo(&si);
+    const SIZE_T cbPage = si.dwPageSize, cbBlock = 2 * cbPage;
+    BYTE *pBase = (BYTE *)VirtualAlloc(NULL, cbBlock + cbPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(nullptr, pBase);
+    DWORD dwOld = 0;
+    ASSERT_TRUE(VirtualProtect(pBase + cbBlock, cbPage, PAGE_NOACCESS, &dwOld));
+    /* An even start keeps the UTF-16 fields aligned; the byte after the
+     * block is the last one before the guard page. */
+    BYTE *pBlock = pBase + cbBlock - (DRIVER_DEVMODE_SIZE + 1);
+    memset(pBlock, 0x41, DRIVER_DEVMODE_SIZE + 1);
+    /* No UTF-16 NUL from the first string field to the end: the flag words
+     * keep 0x41 bytes around their bits (watermark on; annotation on, with
+     * text), the font height both halves (a large font). */
+    DriverDevMode *pDevMode = (DriverDevMode *)pBlock;
+    pDevMode->Flags = FLAG_BATES_NUMBERING;
+    pDevMode->WatermarkFlags = 0x41414141 | WMF_PRINT_WATERMARK;
+    pDevMode->AnnotationFlags = 0x41414141 | ANF_ENABLED | ANF_TEXT;
+    pDevMode->AnnotationFont.lfHeight = 0x00010001;
+
+    ULONGLONG ptPage = PackPoint(2479, 3508), ptDpi = PackPoint(300, 300);
+    HDC hdc = CreateEnhMetaFileW(NULL, NULL, NULL, NULL);
+    EXPECT_EQ(STAMP_SWITCHED_OFF, AddWatermark(hdc, pBlock, DRIVER_DEVMODE_SIZE, 2, ptPage, 77));
+    EXPECT_EQ(STAMP_DRAWN, AddAnnotation(hdc, pBlock, DRIVER_DEVMODE_SIZE, "doc", 1, ptPage, ptDpi));
+    EXPECT_EQ(STAMP_FAILED, AddBatesNumber(hdc, "No Such Printer", pBlock, DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage,
+                                           ptDpi));
+    DeleteEnhMetaFile(CloseEnhMetaFile(hdc));
+    /* The library names straight from the block, as another caller may pass it. */
+    EXPECT_EQ(nullptr, LoadWatermarkIntoDIB(L"C:\\no such folder\\pic.jpg", pDevMode));
+    EXPECT_EQ(nullptr, LoadWatermarkIntoDIB(L"C:\\no such folder\\pic.png", pDevMode));
+    VirtualFree(pBase, 0, MEM_RELEASE);
 }
 
 TEST(StampCommon, PackedPoints)
