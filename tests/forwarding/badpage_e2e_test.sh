@@ -36,7 +36,8 @@ TimeoutSec=60
 INI
     sed -i 's/$/\r/' "$dir/job.ini"
     "$build/wine-exec.sh" "$build/bin/jobsim.exe" "$(winpath "$dir/job.ini")" >"$dir/jobsim.out" 2>&1
-    check "$name: jobsim and jobhelper ended with 0" [ $? -eq 0 ]
+    local rc=$?
+    check "$name: jobsim and jobhelper ended with 0 (got $rc)" [ $rc -eq 0 ]
 
     local f="" t
     for _ in $(seq 1 100); do
