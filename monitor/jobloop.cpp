@@ -9,6 +9,7 @@
 #include "launcher/postprint.h"
 #include "forwarding/printsession.h"
 #include "forwarding/pageforward.h"
+#include "stamping/stamps.h"
 
 #include <cctype>
 #include <climits>
@@ -84,9 +85,11 @@ BOOL ParseJobCommandLine(const char *pszCmdLine, int *pnJobNumber, char *pszPrin
     return TRUE;
 }
 
-/* Releases every target's per-copy DC array and the target list. */
+/* Releases every target's per-copy DC array and the target list, and the
+ * watermark pictures kept for the job. */
 static void ReleaseTargets(JobState *pJob)
 {
+    ReleaseWatermarkCache();
     for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
         if (pJob->pTargets[i].phCopyDCs) {
             HeapFree(GetProcessHeap(), 0, pJob->pTargets[i].phCopyDCs);
