@@ -7,7 +7,15 @@
  *   3. wall time of an n-page job run by the polling loop with its real
  *      500 ms sleep, against n x 500 ms;
  *   4. CPU time of the metafile record checks (before playing, and while
- *      playing) against bare PlayEnhMetaFile of the same pages.
+ *      playing) against bare PlayEnhMetaFile of the same pages;
+ *   5. CPU time per page and copy of jobs run by the polling loop with every
+ *      stamp on (annotation with macros, Bates number, a 2400 x 2400 PNG
+ *      watermark stretched over the page), against bare documents that draw
+ *      the same decoded picture under every page, and against bare ones;
+ *   6. CPU time of an 8-page job of 2 copies with the picture against the
+ *      same job without it;
+ *   7. peak memory of a job of one 50 MB page forwarded to 1 and to 3
+ *      redirect printers, each in a process of its own.
  * Run under Wine with the test environment up:
  *   build/wine-exec.sh build/bin/forward_bench.exe [pages] [copies] [loop pages]
  */
@@ -16,6 +24,11 @@
 #include "forwarding/printsession.h"
 #include "jobprotocol/jobkeys.h"
 #include "monitor/jobloop.h"
+#include "settings/devmode.h"
+#include "stamping/imageload.h"
+#include "stamping/stamps.h"
+#include "stamping/watermark.h"
+#include "tests/stamping/pictures.h"
 
 #include <psapi.h>
 #include <winspool.h>
@@ -265,8 +278,12 @@ static void ForwardPages(int nJob, const char *pszDoc, DWORD dwPages, DWORD dwCo
         printf("cannot start a document on %s\n", BENCH_QUEUE);
         return;
     }
-    for (DWORD p = 1; p <= dwPages; p++)
-        DoPrintPage(BENCH_QUEUE, pszDoc, p, &stTarget, BENCH_PRINTER, dwCopies);
+    for (DWORD p = 1; p <= dwPages; p++) {
+        ForwardPage stPage;
+        ReadForwardPage(BENCH_PRINTER, nJob, p, &stPage);
+        DoPrintPage(BENCH_QUEUE, pszDoc, &stPage, &stTarget, BENCH_PRINTER, dwCopies);
+        ReleaseForwardPage(&stPage);
+    }
     DoEndDocument(&stTarget, dwCopies);
     HeapFree(GetProcessHeap(), 0, stTarget.phCopyDCs);
 }
@@ -278,7 +295,7 @@ static void BenchMemory(const std::vector<BYTE> &devMode)
     DWORD cbPage = WritePicturePage(path, 4000, 4166);
     WritePageKey(9001, 1, path, cbPage, devMode);
     Peaks(&cbWsBefore, &cbPfBefore);
-    /* Reading and building alone, as DoPrintPage does them. */
+    /* Reading and building alone, as ReadForwardPage does them. */
     DWORD cbRead = 0;
     BYTE *pBuffer = ReadPageFile(path.c_str(), cbPage, &cbRead);
     HENHMETAFILE hEmf = ReadMetaFile(pBuffer, cbRead, NULL);
@@ -475,34 +492,64 @@ static void BenchChecks(DWORD dwPages, PageMaker pfnMake, const char *pszKind)
            dCheck * 1e3 / n, dPlayer * 1e3 / n, BENCH_QUEUE, dBare * 1e3 / n, (dCheck + dPlayer) * 100.0 / dBare);
 }
 
+/* The keys of a job whose pages are all spooled: the redirect settings key
+ * naming the queues (log off), the document key saying "YES" with the page
+ * count, copies and the Bates numbers, and the job key saying finished. */
+static void WriteFinishedJob(int nJob, DWORD dwPages, DWORD dwCopies, const std::vector<const char *> &queues)
+{
+    char szPath[KEY_PATH_SIZE];
+    std::string redirectName = "Bench Redirect " + std::to_string(nJob);
+    std::string redirect = std::string(JH_ROOT_KEY) + BENCH_PRINTER + "\\" + redirectName;
+    SetDword(redirect, "Printer count", (DWORD)queues.size());
+    for (size_t i = 0; i < queues.size(); i++)
+        SetString(redirect, ("Printer " + std::to_string(i + 1)).c_str(), queues[i]);
+    SetString(redirect, "Enable Redirect Printing Log", "no");
+    FormatPageKeyPath(BENCH_PRINTER, nJob, 0, szPath, sizeof(szPath));
+    SetString(szPath, KEY_DOCUMENT_NAME, "forward_bench job " + std::to_string(nJob));
+    SetString(szPath, KEY_REGISTRY_PATH, std::string(BENCH_PRINTER) + "\\" + redirectName);
+    SetDword(szPath, "Number of copies", dwCopies);
+    SetDword(szPath, "PAGENUMBER", dwPages);
+    SetDword(szPath, "Bates start number", 1);
+    SetDword(szPath, "Current Bates number", 0);
+    SetString(szPath, "Ready", "YES");
+    FormatJobKeyPath(BENCH_PRINTER, nJob, szPath, sizeof(szPath));
+    SetString(szPath, "Job Status", "Job Finished");
+}
+
+/* Spools the pages of job nJob: one file and one page key each. */
+static void SpoolPages(int nJob, const std::vector<std::string> &pages, const std::vector<BYTE> &devMode)
+{
+    for (DWORD p = 1; p <= pages.size(); p++) {
+        char szName[32];
+        snprintf(szName, sizeof(szName), "job%d_%lu.emf", nJob, (unsigned long)p);
+        WritePageKey(nJob, p, WriteFile(szName, pages[p - 1]), (DWORD)pages[p - 1].size(), devMode);
+    }
+}
+
+/* Runs the polling loop over a spooled job with the given sleep; gives its
+ * CPU seconds. */
+static double RunLoopJob(int nJob, DWORD dwPages, DWORD dwCopies, const std::vector<const char *> &queues,
+                         DWORD dwSleepMs)
+{
+    WriteFinishedJob(nJob, dwPages, dwCopies, queues);
+    JobLoopLimits stLimits = { dwSleepMs, JOB_MAX_CYCLES };
+    double d0 = CpuSeconds();
+    RunJobLoop(nJob, BENCH_PRINTER, &stLimits);
+    return CpuSeconds() - d0;
+}
+
 /* An n-page job through the polling loop with the real sleep; the job and
  * document keys say finished from the start, so the loop forwards one page
  * per cycle and finishes in the cycle after the last page. */
 static void BenchWall(const std::vector<BYTE> &devMode, DWORD dwPages)
 {
     const int nJob = 9003;
-    char szPath[KEY_PATH_SIZE];
-    std::string redirect = std::string(JH_ROOT_KEY) + BENCH_PRINTER + "\\Bench Redirect";
-    SetDword(redirect, "Printer count", 1);
-    SetString(redirect, "Printer 1", BENCH_QUEUE);
-    SetString(redirect, "Enable Redirect Printing Log", "no");
-    for (DWORD p = 1; p <= dwPages; p++) {
-        char szName[32];
-        snprintf(szName, sizeof(szName), "wall_%lu.emf", (unsigned long)p);
-        std::string bytes = MakeLightPage(p);
-        WritePageKey(nJob, p, WriteFile(szName, bytes), (DWORD)bytes.size(), devMode);
-    }
-    FormatPageKeyPath(BENCH_PRINTER, nJob, 0, szPath, sizeof(szPath));
-    SetString(szPath, KEY_DOCUMENT_NAME, "forward_bench wall");
-    SetString(szPath, KEY_REGISTRY_PATH, std::string(BENCH_PRINTER) + "\\Bench Redirect");
-    SetDword(szPath, "Number of copies", 1);
-    SetDword(szPath, "PAGENUMBER", dwPages);
-    SetString(szPath, "Ready", "YES");
-    FormatJobKeyPath(BENCH_PRINTER, nJob, szPath, sizeof(szPath));
-    SetString(szPath, "Job Status", "Job Finished");
-    JobLoopLimits stLimits = { JOB_POLL_INTERVAL_MS, JOB_MAX_CYCLES };
+    std::vector<std::string> pages;
+    for (DWORD p = 1; p <= dwPages; p++)
+        pages.push_back(MakeLightPage(p));
+    SpoolPages(nJob, pages, devMode);
     double d0 = WallSeconds();
-    RunJobLoop(nJob, BENCH_PRINTER, &stLimits);
+    RunLoopJob(nJob, dwPages, 1, { BENCH_QUEUE }, JOB_POLL_INTERVAL_MS);
     double dWall = WallSeconds() - d0;
     double dFloor = dwPages * JOB_POLL_INTERVAL_MS / 1000.0;
     double dCycles = (dwPages + 1) * JOB_POLL_INTERVAL_MS / 1000.0;
@@ -511,26 +558,274 @@ static void BenchWall(const std::vector<BYTE> &devMode, DWORD dwPages)
     printf("  against the loop's n + 1 cycles = %.2f s: ratio %.3f\n", dCycles, dWall / dCycles);
 }
 
+/* ---- Stamped jobs ------------------------------------------------------ */
+
+#define STAMPS_PICTURE 1 /* the watermark picture */
+#define STAMPS_TEXT    2 /* the annotation with macros and the Bates number */
+
+static std::wstring g_picture; /* the watermark picture: a 2400 x 2400 PNG */
+
+/* Writes the watermark picture, a logo on white (a blue ring crossed by a
+ * grey band), and the printer's Bates format 1. */
+static void WriteStampInputs(void)
+{
+    g_picture = Widen(g_dir + "\\watermark.png");
+    HRESULT hr = EncodePicture(g_picture, GUID_ContainerFormatPng, 2400, 2400, [](UINT x, UINT y) {
+        LONG dx = (LONG)x - 1200, dy = (LONG)y - 1200, d2 = dx * dx + dy * dy;
+        if (d2 >= 800 * 800 && d2 < 1000 * 1000)
+            return RGB(30, 60, 140);
+        return (dx - dy < 150 && dy - dx < 150) ? RGB(120, 120, 120) : RGB(255, 255, 255);
+    });
+    if (FAILED(hr))
+        printf("cannot write the watermark picture: 0x%08lx\n", (unsigned long)hr);
+    static const char *const s_aFormat[][2] = {
+        { "Name", "Bench" }, { "Use prefix", "1" }, { "Prefix", "BENCH" }, { "Start with", "1" },
+        { "Transparent", "1" }, { "Position", "3" }, { "X Offset", "0" }, { "Y Offset", "0" },
+        { "Offset unit", "2" }, { "Rotation", "0" }, { "Color", "255" }, { "Font Height", "-20" },
+        { "Font Weight", "700" }, { "Font Italic", "0" }, { "Font Facename", "Courier New" },
+        { "Bates Number Length", "6" }, { "Bates Padding Character", "0" },
+    };
+    std::string key = std::string(JH_ROOT_KEY) + BENCH_PRINTER + "\\BatesNumbering\\1";
+    for (const auto &value : s_aFormat)
+        SetString(key, value[0], value[1]);
+}
+
+/* The plain job device mode with the chosen stamps (STAMPS_*) switched on. */
+static std::vector<BYTE> StampedDevMode(const std::vector<BYTE> &plain, DWORD dwStamps)
+{
+    std::vector<BYTE> devMode = plain;
+    DriverDevMode *pDevMode = DevMode_FromBuffer(devMode.data(), (DWORD)devMode.size());
+    if (dwStamps & STAMPS_TEXT) {
+        DevMode_SetFlags(pDevMode, DevMode_GetFlags(pDevMode) | FLAG_BATES_NUMBERING);
+        DevMode_SetAnnotationFlags(pDevMode, ANF_ENABLED | ANF_TEXT | ANF_DATE | ANF_DATE_YMD | ANF_TIME |
+                                                 ANF_TIME_24H | ANF_TIME_ZONE | ANF_TRANSPARENT |
+                                                 ANF_POS_BOTTOM_LEFT);
+        DevMode_SetAnnotationText(pDevMode,
+                                  L"<<DOCNAME>> page <<PAGENUM>> for <<USERNAME>> on <<COMPUTERNAME>> <<IPADDRESS>>");
+        DevMode_SetAnnotationSeparator(pDevMode, L"|");
+        LOGFONTW stFont;
+        memset(&stFont, 0, sizeof(stFont));
+        stFont.lfHeight = -12;
+        lstrcpyW(stFont.lfFaceName, L"Arial");
+        DevMode_SetAnnotationFont(pDevMode, &stFont);
+    }
+    if (dwStamps & STAMPS_PICTURE) {
+        DevMode_SetWatermarkFlags(pDevMode, WMF_PRINT_WATERMARK | WMF_P_STRETCH_TO_FIT | WMF_L_STRETCH_TO_FIT);
+        DevMode_SetWatermarkBrightnessPortrait(pDevMode, 30);
+        DevMode_SetWatermarkBrightnessLandscape(pDevMode, 30);
+        DevMode_SetWatermarkFilePortrait(pDevMode, g_picture.c_str());
+        DevMode_SetWatermarkFileLandscape(pDevMode, g_picture.c_str());
+        DevMode_SetJpegLoaderLibrary(pDevMode, L"jpegloader.dll");
+        DevMode_SetTiffLoaderLibrary(pDevMode, L"tiffloader.dll");
+    }
+    return devMode;
+}
+
+/* The watermark picture decoded and lightened as the stamp paints it. */
+static HGLOBAL DecodePicture(void)
+{
+    HGLOBAL hLoaded = LoadWatermarkWithLibraries(g_picture.c_str(), L"jpegloader.dll", L"tiffloader.dll");
+    HGLOBAL hPicture = ApplyWatermarkBrightness(hLoaded, 30);
+    if (hLoaded)
+        GlobalFree(hLoaded);
+    return hPicture;
+}
+
+/* CPU seconds of bare documents of the pages on dwCopies DCs of the queue:
+ * page start, the decoded picture stretched over the page (when given), the
+ * page played, page end. */
+static double BareDocuments(const std::vector<std::string> &pages, DWORD dwCopies, HGLOBAL hPicture)
+{
+    double d0 = CpuSeconds();
+    std::vector<HDC> dcs(dwCopies);
+    DOCINFOA stDoc = { sizeof(DOCINFOA), "forward_bench bare", NULL, NULL, 0 };
+    for (DWORD c = 0; c < dwCopies; c++) {
+        dcs[c] = CreateDCA("WINSPOOL", BENCH_QUEUE, NULL, NULL);
+        StartDocA(dcs[c], &stDoc);
+    }
+    for (const std::string &bytes : pages) {
+        HENHMETAFILE hEmf = SetEnhMetaFileBits((UINT)bytes.size(), (const BYTE *)bytes.data());
+        for (HDC hdc : dcs) {
+            LONG cx = GetDeviceCaps(hdc, HORZRES), cy = GetDeviceCaps(hdc, VERTRES);
+            RECT rc = { 0, 0, cx - 1, cy - 1 };
+            StartPage(hdc);
+            if (hPicture)
+                PrintWatermark(hdc, hPicture, WM_PLACE_STRETCH_TO_FIT, PackPoint(cx, cy));
+            PlayEnhMetaFile(hdc, hEmf, &rc);
+            EndPage(hdc);
+        }
+        DeleteEnhMetaFile(hEmf);
+    }
+    for (HDC hdc : dcs) {
+        EndDoc(hdc);
+        DeleteDC(hdc);
+    }
+    return CpuSeconds() - d0;
+}
+
+/* Every stamp on, per page and copy, against bare documents with the same
+ * decoded picture drawn under every page and against bare ones; the job with
+ * the picture alone tells the forwarding from the text stamps. Five rounds
+ * in rotating order, medians. */
+static void BenchStamps(const std::vector<BYTE> &plain, DWORD dwPages, DWORD dwCopies)
+{
+    std::vector<std::string> pages;
+    for (DWORD p = 1; p <= dwPages; p++)
+        pages.push_back(MakeLightPage(p));
+    std::vector<BYTE> stamped = StampedDevMode(plain, STAMPS_PICTURE | STAMPS_TEXT);
+    std::vector<BYTE> picture = StampedDevMode(plain, STAMPS_PICTURE);
+    HGLOBAL hPicture = DecodePicture();
+    if (!hPicture) {
+        printf("stamps: the picture cannot be decoded\n");
+        return;
+    }
+    BareDocuments(std::vector<std::string>(1, pages[0]), 1, hPicture); /* warm-up */
+    double n = (double)dwPages * dwCopies;
+    printf("stamps: light pages, %lu pages x %lu copies on %s, every stamp on (annotation with macros, Bates "
+           "number, 2400 x 2400 PNG watermark stretched to fit); ms per page and copy\n",
+           (unsigned long)dwPages, (unsigned long)dwCopies, BENCH_QUEUE);
+    std::vector<double> vPicture, vBare, vPictureOnly;
+    for (int nRound = 0; nRound < 5; nRound++) {
+        double aCpu[4] = { 0, 0, 0, 0 }; /* all stamps, picture only, bare with the picture, bare */
+        for (int nStep = 0; nStep < 4; nStep++) {
+            int nWhich = (nStep + nRound) % 4, nJob = 9100 + nRound * 4 + nStep;
+            if (nWhich < 2) {
+                SpoolPages(nJob, pages, nWhich == 0 ? stamped : picture);
+                aCpu[nWhich] = RunLoopJob(nJob, dwPages, dwCopies, { BENCH_QUEUE }, 0);
+            } else {
+                aCpu[nWhich] = BareDocuments(pages, dwCopies, nWhich == 2 ? hPicture : NULL);
+            }
+        }
+        printf("  round %d: forwarding %.2f (the picture alone %.2f), bare with the picture %.2f, bare %.2f\n",
+               nRound + 1, aCpu[0] * 1e3 / n, aCpu[1] * 1e3 / n, aCpu[2] * 1e3 / n, aCpu[3] * 1e3 / n);
+        vPicture.push_back(aCpu[0] / aCpu[2]);
+        vBare.push_back(aCpu[0] / aCpu[3]);
+        vPictureOnly.push_back(aCpu[1] / aCpu[2]);
+    }
+    printf("  median ratio: against bare documents with the picture %.2f (goal at most 1.1), against bare "
+           "documents %.2f; the picture alone against bare documents with the picture %.2f\n",
+           Median(vPicture), Median(vBare), Median(vPictureOnly));
+    GlobalFree(hPicture);
+}
+
+/* An 8-page job of 2 copies through the loop with the watermark picture
+ * against the same job without it (no other stamps), and bare documents of
+ * the same pages with the decoded picture against bare ones: the driver's
+ * own cost of painting the picture; five rounds in rotating order, medians. */
+static void BenchPictureJob(const std::vector<BYTE> &plain)
+{
+    const DWORD dwPages = 8, dwCopies = 2;
+    std::vector<std::string> pages;
+    for (DWORD p = 1; p <= dwPages; p++)
+        pages.push_back(MakeLightPage(p));
+    std::vector<BYTE> picture = StampedDevMode(plain, STAMPS_PICTURE);
+    HGLOBAL hPicture = DecodePicture();
+    std::vector<double> vJob, vBare;
+    printf("picture: %lu-page job of light pages x %lu copies on %s through the loop; CPU seconds\n",
+           (unsigned long)dwPages, (unsigned long)dwCopies, BENCH_QUEUE);
+    for (int nRound = 0; nRound < 5; nRound++) {
+        double aCpu[4] = { 0, 0, 0, 0 }; /* job with, job without, bare with, bare without */
+        for (int nStep = 0; nStep < 4; nStep++) {
+            int nWhich = (nStep + nRound) % 4, nJob = 9150 + nRound * 4 + nStep;
+            if (nWhich < 2) {
+                SpoolPages(nJob, pages, nWhich == 0 ? picture : plain);
+                aCpu[nWhich] = RunLoopJob(nJob, dwPages, dwCopies, { BENCH_QUEUE }, 0);
+            } else {
+                aCpu[nWhich] = BareDocuments(pages, dwCopies, nWhich == 2 ? hPicture : NULL);
+            }
+        }
+        printf("  round %d: job with the picture %.3f, without %.3f; bare documents with the decoded picture "
+               "%.3f, without %.3f\n",
+               nRound + 1, aCpu[0], aCpu[1], aCpu[2], aCpu[3]);
+        vJob.push_back(aCpu[0] / aCpu[1]);
+        vBare.push_back(aCpu[2] / aCpu[3]);
+    }
+    printf("  median ratio with the picture against without it: job %.2f (goal at most 1.5); bare documents "
+           "%.2f (painting alone)\n",
+           Median(vJob), Median(vBare));
+    if (hPicture)
+        GlobalFree(hPicture);
+}
+
+/* In a process of its own: a job of one 50 MB page forwarded by the loop to
+ * the first nPrinters queues; prints the peaks. */
+static int RunMemoryChild(DWORD nPrinters)
+{
+    static const char *const s_apszQueues[] = { "JH_PDF_A", "JH_PDF_B", "JH_PDF_C" };
+    std::vector<const char *> queues(s_apszQueues, s_apszQueues + (nPrinters < 3 ? nPrinters : 3));
+    std::vector<BYTE> devMode = MakeDevMode();
+    const int nJob = 9200 + (int)nPrinters;
+    std::string path = g_dir + "\\memory_" + std::to_string(nPrinters) + ".emf";
+    DWORD cbPage = WritePicturePage(path, 4000, 4166);
+    WritePageKey(nJob, 1, path, cbPage, devMode);
+    SIZE_T cbWsBefore = 0, cbPfBefore = 0, cbWsAfter = 0, cbPfAfter = 0;
+    Peaks(&cbWsBefore, &cbPfBefore);
+    RunLoopJob(nJob, 1, 1, queues, 0);
+    Peaks(&cbWsAfter, &cbPfAfter);
+    double dPage = (double)cbPage;
+    printf("  %lu printer(s): peak working set %.1f MB, growth %.2f x page; peak pagefile %.1f MB, growth %.2f x "
+           "page\n",
+           (unsigned long)queues.size(), cbWsAfter / 1e6, (double)(cbWsAfter - cbWsBefore) / dPage,
+           cbPfAfter / 1e6, (double)(cbPfAfter - cbPfBefore) / dPage);
+    DeleteFileA(path.c_str());
+    return 0;
+}
+
+/* Peak memory of a one-page job of 50 MB with 1 and with 3 redirect
+ * printers, each in a fresh process of this program. */
+static void BenchMemoryPrinters(void)
+{
+    char szExe[MAX_PATH] = "";
+    GetModuleFileNameA(NULL, szExe, MAX_PATH);
+    printf("memory: a job of one 50 MB page (4000 x 4166 24-bit picture), 1 copy, through the loop\n");
+    for (DWORD nPrinters : { 1u, 3u }) {
+        fflush(stdout);
+        std::string cmd = std::string("\"") + szExe + "\" memory-child " + std::to_string(nPrinters);
+        STARTUPINFOA stStart;
+        memset(&stStart, 0, sizeof(stStart));
+        stStart.cb = sizeof(stStart);
+        stStart.dwFlags = STARTF_USESTDHANDLES;
+        stStart.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        stStart.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        stStart.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        PROCESS_INFORMATION stProcess;
+        if (!CreateProcessA(NULL, &cmd[0], NULL, NULL, TRUE, 0, NULL, NULL, &stStart, &stProcess)) {
+            printf("  cannot start %s: error %lu\n", cmd.c_str(), (unsigned long)GetLastError());
+            continue;
+        }
+        WaitForSingleObject(stProcess.hProcess, INFINITE);
+        CloseHandle(stProcess.hThread);
+        CloseHandle(stProcess.hProcess);
+    }
+}
+
 int main(int argc, char **argv)
 {
-    DWORD dwPages = argc > 1 ? (DWORD)atoi(argv[1]) : 40;
-    DWORD dwCopies = argc > 2 ? (DWORD)atoi(argv[2]) : 2;
-    DWORD dwLoopPages = argc > 3 ? (DWORD)atoi(argv[3]) : 40;
     char szTemp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, szTemp);
     g_dir = std::string(szTemp) + "forward_bench";
     CreateDirectoryA(g_dir.c_str(), NULL);
+    if (argc == 3 && strcmp(argv[1], "memory-child") == 0)
+        return RunMemoryChild((DWORD)atoi(argv[2]));
+    DWORD dwPages = argc > 1 ? (DWORD)atoi(argv[1]) : 40;
+    DWORD dwCopies = argc > 2 ? (DWORD)atoi(argv[2]) : 2;
+    DWORD dwLoopPages = argc > 3 ? (DWORD)atoi(argv[3]) : 40;
     std::vector<BYTE> devMode = MakeDevMode();
+    WriteStampInputs();
     BenchMemory(devMode);
+    BenchMemoryPrinters();
     if (dwPages > 0 && dwCopies > 0) {
         BenchCpu(devMode, dwPages, dwCopies, MakeLightPage, "light");
         BenchCpu(devMode, dwPages, dwCopies, MakeTextPage, "50-line text");
         BenchChecks(dwPages, MakeLightPage, "light");
         BenchChecks(dwPages, MakeTextPage, "50-line text");
+        BenchStamps(devMode, dwPages, dwCopies);
     }
+    BenchPictureJob(devMode);
     if (dwLoopPages > 0)
         BenchWall(devMode, dwLoopPages);
     RegDeleteTreeA(HKEY_CURRENT_USER, JH_ROOT_KEY BENCH_PRINTER);
     RegDeleteKeyA(HKEY_CURRENT_USER, JH_ROOT_KEY BENCH_PRINTER);
+    DeleteFileW(g_picture.c_str());
     return 0;
 }

@@ -1,29 +1,29 @@
 /*
- * Page forwarding: one page, one redirect printer, every copy. The spool file
- * and the job device mode are read anew for each printer; the device mode is
- * applied and the device measured anew for each copy.
+ * Page forwarding: a page is read, checked and built once; then, for each
+ * redirect printer, played on every copy. The job device mode is applied and
+ * the device measured anew for each copy.
  */
 #include "forwarding/pageforward.h"
-#include "forwarding/pagereader.h"
-#include "jobprotocol/jobkeys.h"
 #include "jobprotocol/redirectlog.h"
 #include "stamping/stamps.h"
 
 #include <cstring>
 
-/* What one page carries from its key and spool file. */
-typedef struct PageData {
-    BYTE        *pDevMode;
-    DWORD        cbDevMode;
-    HENHMETAFILE hMetaFile;
-    BOOL         bSkipLogged; /* a record left out while playing has been logged */
-} PageData;
+/* What the copies of one redirect printer share for one page. */
+typedef struct PrinterPass {
+    const ForwardPage   *pPage;
+    const ForwardTarget *pTarget;
+    const char *pszPrinter;                /* the redirect printer */
+    WCHAR       wszPrinter[PRINTER_NAME_SIZE];
+    const char *pszDocName;
+    const char *pszPrinterName;            /* the printer of this job */
+    BOOL        bSkipLogged;               /* a record left out while playing has been logged */
+} PrinterPass;
 
 /* The values one copy hands to the stamps. */
 typedef struct CopyTarget {
     HDC         hdc;
     DWORD       dwCopy;
-    const char *pszPrinter;
     ULONGLONG ptPhysPageInPixels;
     ULONGLONG ptPhysDPI;
     LONG      nWidth;
@@ -121,39 +121,39 @@ DWORD ChangePhysicalPrinterSettings(HDC hdc, const WCHAR *pwszRedirectPrinter, H
 }
 
 /* Logs why a page's bytes were refused; one line. */
-static void LogRefusedPage(DWORD dwPage, const char *pszPrinter, int nCheck, DWORD cbRead,
-                           const BYTE *pBuffer)
+static void LogRefusedPage(const ForwardPage *pPage, const char *pszPrinter)
 {
-    PageLayout stLayout;
-    memset(&stLayout, 0, sizeof(stLayout));
-    CheckPageBytes(pBuffer, cbRead, &stLayout);
-    switch (nCheck) {
+    const PageLayout *pLayout = &pPage->stLayout;
+    switch (pPage->nCheck) {
     case PAGE_SHORT_HEADER:
-        LogMessage("Page %d not printed on %s: its %d bytes are too few for a metafile header.", dwPage,
-                   pszPrinter, cbRead);
+        LogMessage("Page %d not printed on %s: its %d bytes are too few for a metafile header.", pPage->dwPage,
+                   pszPrinter, pPage->cbRead);
         break;
     case PAGE_SIZE_PAST_END:
-        LogMessage("Page %d not printed on %s: the metafile size %d runs past the %d bytes read.", dwPage,
-                   pszPrinter, stLayout.cbMetaFile, cbRead - stLayout.dwOffset);
+        LogMessage("Page %d not printed on %s: the metafile size %d runs past the %d bytes read.", pPage->dwPage,
+                   pszPrinter, pLayout->cbMetaFile, pPage->cbRead - pLayout->dwOffset);
         break;
     case PAGE_BROKEN_RECORD:
-        LogMessage("Page %d not printed on %s: broken metafile record at offset %d.", dwPage, pszPrinter,
-                   stLayout.dwBadRecord);
+        LogMessage("Page %d not printed on %s: broken metafile record at offset %d.", pPage->dwPage, pszPrinter,
+                   pLayout->dwBadRecord);
         break;
     case PAGE_UNSAFE_RECORD:
-        LogMessage("Page %d not printed on %s: metafile record of type %d at offset %d %s.", dwPage, pszPrinter,
-                   stLayout.stFault.dwType, stLayout.stFault.dwOffset, GetEmfFaultText(stLayout.stFault.nReason));
+        LogMessage("Page %d not printed on %s: metafile record of type %d at offset %d %s.", pPage->dwPage,
+                   pszPrinter, pLayout->stFault.dwType, pLayout->stFault.dwOffset,
+                   GetEmfFaultText(pLayout->stFault.nReason));
         break;
     default:
-        LogMessage("Page %d not printed on %s: the system refused its metafile.", dwPage, pszPrinter);
+        LogMessage("Page %d not printed on %s: the system refused its metafile.", pPage->dwPage, pszPrinter);
         break;
     }
 }
 
 /* Logs why a page's spool file could not be read, from the system error
  * code of the attempt; one line. */
-static void LogUnreadableSpoolFile(DWORD dwPage, const char *pszPrinter, const char *pszFileName, DWORD dwError)
+static void LogUnreadableSpoolFile(const ForwardPage *pPage, const char *pszPrinter)
 {
+    DWORD dwPage = pPage->dwPage, dwError = pPage->dwError;
+    const char *pszFileName = pPage->szFileName;
     if (!pszFileName[0]) {
         LogMessage("Page %d not printed on %s: its page key names no spool file.", dwPage, pszPrinter);
     } else if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND) {
@@ -167,50 +167,83 @@ static void LogUnreadableSpoolFile(DWORD dwPage, const char *pszPrinter, const c
     }
 }
 
-/* Reads the spool file and builds the page's metafile; logs the refusals of
- * bad bytes. Gives TRUE with pPage->hMetaFile set. */
-static BOOL LoadPageMetaFile(const char *pszFileName, DWORD cbFileSize, DWORD dwPage, const char *pszPrinter,
-                             PageData *pPage)
+/* Logs why a page cannot be printed on pszPrinter; one line. An abandoned
+ * page is logged after a pause of one second. */
+static void LogUnprintablePage(const ForwardPage *pPage, const char *pszPrinter)
 {
-    DWORD cbRead = 0;
-    BYTE *pBuffer = ReadPageFile(pszFileName, cbFileSize, &cbRead);
-    if (!pBuffer) {
-        LogUnreadableSpoolFile(dwPage, pszPrinter, pszFileName, GetLastError());
-        return FALSE;
+    switch (pPage->nState) {
+    case FWD_PAGE_ABANDONED:
+        Sleep(1000);
+        LogMessage("Page %d not printed on %s: the page was abandoned.", pPage->dwPage, pszPrinter);
+        break;
+    case FWD_PAGE_NOT_READY:
+        LogMessage("Page %d not printed on %s: its page key is not ready.", pPage->dwPage, pszPrinter);
+        break;
+    case FWD_PAGE_UNREADABLE:
+        LogUnreadableSpoolFile(pPage, pszPrinter);
+        break;
+    case FWD_PAGE_SHORT:
+        LogMessage("Page %d not printed on %s: the spool file holds %d bytes, not %d.", pPage->dwPage, pszPrinter,
+                   pPage->cbRead, pPage->cbFileSize);
+        break;
+    default:
+        LogRefusedPage(pPage, pszPrinter);
+        break;
     }
-    int nCheck = PAGE_OK;
-    if (cbRead < cbFileSize)
-        LogMessage("Page %d not printed on %s: the spool file holds %d bytes, not %d.", dwPage, pszPrinter,
-                   cbRead, cbFileSize);
-    else if (!(pPage->hMetaFile = ReadMetaFile(pBuffer, cbRead, &nCheck)))
-        LogRefusedPage(dwPage, pszPrinter, nCheck, cbRead, pBuffer);
-    HeapFree(GetProcessHeap(), 0, pBuffer);
-    return pPage->hMetaFile != NULL;
 }
 
-/* Reads the page key and the page. Gives TRUE when the page can be printed;
- * on FALSE nothing is left to release. */
-static BOOL LoadPage(const ForwardTarget *pTarget, const char *pszPrinterName, DWORD dwPage, const char *pszPrinter,
-                     PageData *pPage)
+/* Reads the spool file the page key named, checks its bytes and builds the
+ * metafile; sets pPage->nState. The bytes are freed again at once. */
+static void LoadPageMetaFile(ForwardPage *pPage)
 {
-    char szFileName[TEXT_BUFFER_SIZE];
-    DWORD cbFileSize = 0;
-    memset(szFileName, 0, sizeof(szFileName));
-    int nReady = RedirectPrinting_ReadRegistryKey(pszPrinterName, pTarget->nJobNumber, dwPage, szFileName,
-                                                  sizeof(szFileName), &cbFileSize, &pPage->pDevMode,
-                                                  &pPage->cbDevMode);
-    if (nReady == RET_PAGE_ABORT) {
-        Sleep(1000);
-        LogMessage("Page %d not printed on %s: the page was abandoned.", dwPage, pszPrinter);
-    } else if (nReady != RET_PAGE_READY) {
-        LogMessage("Page %d not printed on %s: its page key is not ready.", dwPage, pszPrinter);
+    BYTE *pBuffer = ReadPageFile(pPage->szFileName, pPage->cbFileSize, &pPage->cbRead);
+    if (!pBuffer) {
+        pPage->dwError = GetLastError();
+        pPage->nState = FWD_PAGE_UNREADABLE;
+        return;
     }
-    if (nReady == RET_PAGE_READY && LoadPageMetaFile(szFileName, cbFileSize, dwPage, pszPrinter, pPage))
-        return TRUE;
+    if (pPage->cbRead < pPage->cbFileSize) {
+        pPage->nState = FWD_PAGE_SHORT;
+    } else if ((pPage->hMetaFile = ReadMetaFile(pBuffer, pPage->cbRead, &pPage->nCheck)) != NULL) {
+        pPage->nState = FWD_PAGE_READY;
+    } else {
+        pPage->nState = FWD_PAGE_REFUSED;
+        CheckPageBytes(pBuffer, pPage->cbRead, &pPage->stLayout);
+    }
+    HeapFree(GetProcessHeap(), 0, pBuffer);
+}
+
+int ReadForwardPage(const char *pszPrinterName, int nJobNumber, DWORD dwPage, ForwardPage *pPage)
+{
+    if (!pPage)
+        return RET_NONE;
+    memset(pPage, 0, sizeof(*pPage));
+    pPage->dwPage = dwPage;
+    pPage->nState = FWD_PAGE_NOT_READY;
+    if (!pszPrinterName)
+        return RET_NONE;
+    int nReady = RedirectPrinting_ReadRegistryKey(pszPrinterName, nJobNumber, dwPage, pPage->szFileName,
+                                                  sizeof(pPage->szFileName), &pPage->cbFileSize, &pPage->pDevMode,
+                                                  &pPage->cbDevMode);
+    if (nReady == RET_PAGE_ABORT)
+        pPage->nState = FWD_PAGE_ABANDONED;
+    else if (nReady == RET_PAGE_READY)
+        LoadPageMetaFile(pPage);
+    return nReady;
+}
+
+void ReleaseForwardPage(ForwardPage *pPage)
+{
+    if (!pPage)
+        return;
+    if (pPage->hMetaFile)
+        DeleteEnhMetaFile(pPage->hMetaFile);
     if (pPage->pDevMode)
         HeapFree(GetProcessHeap(), 0, pPage->pDevMode);
+    pPage->hMetaFile = NULL;
     pPage->pDevMode = NULL;
-    return FALSE;
+    pPage->cbDevMode = 0;
+    pPage->nState = FWD_PAGE_NOT_READY;
 }
 
 /* Logs the STAMP_* result nResult of stamp nStampLog (STAMP_LOG_*) on copy
@@ -227,48 +260,49 @@ static void LogStampResult(int nStampLog, int nResult, DWORD dwCopy)
 /* Watermark under the page, the page itself over the printable area. A
  * record the player cannot be trusted with is left out, and logged once
  * for the page on this printer. */
-static void DrawPageBody(const CopyTarget *pCopy, PageData *pPage, DWORD dwPage, int nJobNumber)
+static void DrawPageBody(const CopyTarget *pCopy, PrinterPass *pPass)
 {
-    int nStamp = AddWatermark(pCopy->hdc, pPage->pDevMode, pPage->cbDevMode, dwPage, pCopy->ptPhysPageInPixels,
-                              nJobNumber);
+    const ForwardPage *pPage = pPass->pPage;
+    int nStamp = AddWatermark(pCopy->hdc, pPage->pDevMode, pPage->cbDevMode, pPage->dwPage,
+                              pCopy->ptPhysPageInPixels, pPass->pTarget->nJobNumber);
     LogStampResult(STAMP_LOG_WATERMARK, nStamp, pCopy->dwCopy);
     RECT rcPage = { 0, 0, pCopy->nWidth - 1, pCopy->nHeight - 1 };
     EmfFault stSkipped;
     if (!PlayCheckedMetaFile(pCopy->hdc, pPage->hMetaFile, &rcPage, &stSkipped))
         LogMessage("Error sending data to the printer (copy: %d). Error: %d", pCopy->dwCopy, GetLastError());
-    if (stSkipped.nReason != EMF_RECORD_OK && !pPage->bSkipLogged) {
-        LogMessage("Page %d printed on %s without its metafile record of type %d at offset %d, which %s.", dwPage,
-                   pCopy->pszPrinter, stSkipped.dwType, stSkipped.dwOffset, GetEmfFaultText(stSkipped.nReason));
-        pPage->bSkipLogged = TRUE;
+    if (stSkipped.nReason != EMF_RECORD_OK && !pPass->bSkipLogged) {
+        LogMessage("Page %d printed on %s without its metafile record of type %d at offset %d, which %s.",
+                   pPage->dwPage, pPass->pszPrinter, stSkipped.dwType, stSkipped.dwOffset,
+                   GetEmfFaultText(stSkipped.nReason));
+        pPass->bSkipLogged = TRUE;
     }
 }
 
 /* Annotation text and Bates number over the page. */
-static void DrawPageStamps(const CopyTarget *pCopy, const PageData *pPage, DWORD dwPage, const char *pszDocName,
-                           const char *pszPrinterName, int nJobNumber)
+static void DrawPageStamps(const CopyTarget *pCopy, const PrinterPass *pPass)
 {
+    const ForwardPage *pPage = pPass->pPage;
     int nStamp = AddAnnotation(pCopy->hdc, pPage->pDevMode, pPage->cbDevMode,
-                               pszDocName ? pszDocName : DEFAULT_DOCUMENT_NAME, dwPage, pCopy->ptPhysPageInPixels,
-                               pCopy->ptPhysDPI);
+                               pPass->pszDocName ? pPass->pszDocName : DEFAULT_DOCUMENT_NAME, pPage->dwPage,
+                               pCopy->ptPhysPageInPixels, pCopy->ptPhysDPI);
     LogStampResult(STAMP_LOG_ANNOTATION, nStamp, pCopy->dwCopy);
     int nBatesStart = 0, nBatesCurrent = 0;
-    RedirectPrinting_ReadBatesNumbers(pszPrinterName, nJobNumber, &nBatesCurrent, &nBatesStart);
-    nStamp = AddBatesNumber(pCopy->hdc, pszPrinterName, pPage->pDevMode, pPage->cbDevMode, dwPage, nBatesCurrent,
-                            nBatesStart, pCopy->ptPhysPageInPixels, pCopy->ptPhysDPI);
+    RedirectPrinting_ReadBatesNumbers(pPass->pszPrinterName, pPass->pTarget->nJobNumber, &nBatesCurrent,
+                                      &nBatesStart);
+    nStamp = AddBatesNumber(pCopy->hdc, pPass->pszPrinterName, pPage->pDevMode, pPage->cbDevMode, pPage->dwPage,
+                            nBatesCurrent, nBatesStart, pCopy->ptPhysPageInPixels, pCopy->ptPhysDPI);
     LogStampResult(STAMP_LOG_BATES, nStamp, pCopy->dwCopy);
 }
 
 /* Prints the page on one copy: settings, measure, page start, drawing, end. */
-static void PrintCopy(HDC hdc, DWORD dwCopy, const char *pszPrinter, const WCHAR *pwszPrinter,
-                      const ForwardTarget *pTarget, PageData *pPage, DWORD dwPage, const char *pszDocName,
-                      const char *pszPrinterName)
+static void PrintCopy(PrinterPass *pPass, HDC hdc, DWORD dwCopy)
 {
+    const ForwardPage *pPage = pPass->pPage;
     CopyTarget stCopy;
     if (pPage->pDevMode && pPage->cbDevMode >= DEVMODEW_PUBLIC_SIZE)
-        ChangePhysicalPrinterSettings(hdc, pwszPrinter, pTarget->hPrinter, pPage->pDevMode);
+        ChangePhysicalPrinterSettings(hdc, pPass->wszPrinter, pPass->pTarget->hPrinter, pPage->pDevMode);
     stCopy.hdc = hdc;
     stCopy.dwCopy = dwCopy;
-    stCopy.pszPrinter = pszPrinter;
     stCopy.nWidth = GetDeviceCaps(hdc, HORZRES);
     stCopy.nHeight = GetDeviceCaps(hdc, VERTRES);
     stCopy.ptPhysPageInPixels = PackPoint(stCopy.nWidth, stCopy.nHeight);
@@ -277,27 +311,30 @@ static void PrintCopy(HDC hdc, DWORD dwCopy, const char *pszPrinter, const WCHAR
         LogMessage("Error at StartPage (copy: %d). Error: %d", dwCopy, GetLastError());
         return;
     }
-    DrawPageBody(&stCopy, pPage, dwPage, pTarget->nJobNumber);
-    DrawPageStamps(&stCopy, pPage, dwPage, pszDocName, pszPrinterName, pTarget->nJobNumber);
+    DrawPageBody(&stCopy, pPass);
+    DrawPageStamps(&stCopy, pPass);
     if (EndPage(hdc) <= 0)
         LogMessage("Error at EndPage (copy: %d), Error: %d", dwCopy, GetLastError());
 }
 
-void DoPrintPage(const char *pszRedirectPrinter, const char *pszDocName, DWORD dwPage,
+void DoPrintPage(const char *pszRedirectPrinter, const char *pszDocName, const ForwardPage *pPage,
                  ForwardTarget *pTarget, const char *pszPrinterName, DWORD dwCopies)
 {
-    WCHAR wszPrinter[PRINTER_NAME_SIZE];
-    PageData stPage = { NULL, 0, NULL, FALSE };
-    if (!pszRedirectPrinter || !pTarget || !pszPrinterName)
+    if (!pszRedirectPrinter || !pPage || !pTarget || !pszPrinterName)
         return;
-    if (!LoadPage(pTarget, pszPrinterName, dwPage, pszRedirectPrinter, &stPage))
+    if (pPage->nState != FWD_PAGE_READY) {
+        LogUnprintablePage(pPage, pszRedirectPrinter);
         return;
-    if (!MultiByteToWideChar(CP_ACP, 0, pszRedirectPrinter, -1, wszPrinter, PRINTER_NAME_SIZE))
-        wszPrinter[0] = L'\0';
+    }
+    PrinterPass stPass;
+    memset(&stPass, 0, sizeof(stPass));
+    stPass.pPage = pPage;
+    stPass.pTarget = pTarget;
+    stPass.pszPrinter = pszRedirectPrinter;
+    stPass.pszDocName = pszDocName;
+    stPass.pszPrinterName = pszPrinterName;
+    if (!MultiByteToWideChar(CP_ACP, 0, pszRedirectPrinter, -1, stPass.wszPrinter, PRINTER_NAME_SIZE))
+        stPass.wszPrinter[0] = L'\0';
     for (DWORD i = 0; pTarget->phCopyDCs && i < dwCopies; i++)
-        PrintCopy(pTarget->phCopyDCs[i], i, pszRedirectPrinter, wszPrinter, pTarget, &stPage, dwPage, pszDocName,
-                  pszPrinterName);
-    DeleteEnhMetaFile(stPage.hMetaFile);
-    if (stPage.pDevMode)
-        HeapFree(GetProcessHeap(), 0, stPage.pDevMode);
+        PrintCopy(&stPass, pTarget->phCopyDCs[i], i);
 }

@@ -39,7 +39,6 @@ typedef struct JobState {
     char           szMessagingInterfaceName[TEXT_BUFFER_SIZE];
     char           szDocumentName[TEXT_BUFFER_SIZE];
     char           szRegistryPath[KEY_PATH_SIZE];
-    char           szPageFileName[TEXT_BUFFER_SIZE];
 } JobState;
 
 /* Converts the job number text up to the first character that is not a
@@ -85,9 +84,11 @@ BOOL ParseJobCommandLine(const char *pszCmdLine, int *pnJobNumber, char *pszPrin
     return TRUE;
 }
 
-/* Releases every target's per-copy DC array and the target list. */
+/* Releases every target's per-copy DC array and the target list, and the
+ * watermark pictures kept for the job. */
 static void ReleaseTargets(JobState *pJob)
 {
+    ReleaseWatermarkCache();
     for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
         if (pJob->pTargets[i].phCopyDCs) {
             HeapFree(GetProcessHeap(), 0, pJob->pTargets[i].phCopyDCs);
@@ -251,31 +252,26 @@ static void StartForwarding(JobState *pJob)
     }
 }
 
-/* Forwards the next page when its key is ready, then consumes it. */
+/* Forwards the next page when its key is ready, then consumes it. The page
+ * is read once and played on every active redirect printer. */
 static void ForwardNextPage(JobState *pJob)
 {
     char szPrinter[PRINTER_NAME_SIZE];
-    DWORD dwFileSize = 0, dwDevModeSize = 0;
-    BYTE *pDevMode = NULL;
-    memset(pJob->szPageFileName, 0, sizeof(pJob->szPageFileName));
-    int nReady = RedirectPrinting_ReadRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, pJob->dwNextPage,
-                                                  pJob->szPageFileName, sizeof(pJob->szPageFileName), &dwFileSize,
-                                                  &pDevMode, &dwDevModeSize);
-    if (nReady == RET_PAGE_READY) {
+    ForwardPage stPage;
+    if (ReadForwardPage(pJob->pszPrinterName, pJob->nJobNumber, pJob->dwNextPage, &stPage) == RET_PAGE_READY) {
         LogMessage("Printing page: %d", pJob->dwNextPage);
         for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
             ReadRedirectPrinterName(pJob, i, szPrinter);
             if (pJob->pTargets[i].bActive)
-                DoPrintPage(szPrinter, pJob->szDocumentName, pJob->dwNextPage, &pJob->pTargets[i],
-                            pJob->pszPrinterName, pJob->dwCopies);
+                DoPrintPage(szPrinter, pJob->szDocumentName, &stPage, &pJob->pTargets[i], pJob->pszPrinterName,
+                            pJob->dwCopies);
         }
         RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, pJob->dwNextPage);
-        if (pJob->szPageFileName[0])
-            DeleteFileA(pJob->szPageFileName);
+        if (stPage.szFileName[0])
+            DeleteFileA(stPage.szFileName);
         pJob->dwNextPage++;
     }
-    if (pDevMode)
-        HeapFree(GetProcessHeap(), 0, pDevMode);
+    ReleaseForwardPage(&stPage);
 }
 
 /* The document key said "YES" and every page has been forwarded. The

@@ -35,9 +35,17 @@ inline LONG PackedPointY(ULONGLONG pt)
 /* Paints the job's watermark picture for page dwPage on hdc, before the page
  * content; nJobNumber selects the job's profile. STAMP_SWITCHED_OFF also when
  * the picture cannot be loaded or converted; STAMP_FAILED also when page 1
- * asks for a first-page picture that is named nowhere. */
+ * asks for a first-page picture that is named nowhere. The lightened picture
+ * is kept (one for each orientation, and one for each orientation's
+ * first-page picture) and painted again while its file, size, last write,
+ * loader library and brightness stay the same, until ReleaseWatermarkCache.
+ * One thread only. */
 int AddWatermark(HDC hdc, const void *pDevMode, DWORD cbDevMode, DWORD dwPage,
                  ULONGLONG ptPhysPageInPixels, int nJobNumber);
+
+/* Frees every picture AddWatermark keeps; the next page loads its picture
+ * anew. Called when a job's forwarding ends. */
+void ReleaseWatermarkCache(void);
 
 /* Draws the job's annotation line for page dwPage on hdc. STAMP_DRAWN also
  * when its font cannot be created (nothing drawn then). */

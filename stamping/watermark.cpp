@@ -1,7 +1,9 @@
 /*
  * The watermark stamp: the picture that the job's settings choose for a page
  * is loaded, lightened into a 24-bit packed DIB and painted before the page
- * content, stretched, centred or tiled.
+ * content, stretched, centred or tiled. The lightened picture is kept for the
+ * job and painted again on every page, copy and printer while its settings
+ * and file stay the same.
  */
 #include "stamping/watermark.h"
 #include "stamping/imageload.h"
@@ -9,6 +11,8 @@
 #include "stamping/stamps.h"
 #include "settings/devmode.h"
 #include "settings/selectors.h"
+
+#include <string.h>
 
 /* Converted bitmaps larger than this are refused (StretchDIBits and
  * biSizeImage count in 32 bits). */
@@ -23,6 +27,36 @@ typedef struct WatermarkChoice {
     DWORD dwBrightness;
     int nPlacement;
 } WatermarkChoice;
+
+/* Slots of the picture cache: the page picture and the first-page picture,
+ * each per orientation. */
+#define WM_CACHE_PORTRAIT        0
+#define WM_CACHE_LANDSCAPE       1
+#define WM_CACHE_FIRST_PORTRAIT  2
+#define WM_CACHE_FIRST_LANDSCAPE 3
+#define WM_CACHE_SLOTS           4
+
+/* What a lightened picture was made from: the file with its size and last
+ * write, the loader library its kind goes to (empty for bitmap files) and
+ * the brightness. Zero-filled before it is set, so that two keys compare
+ * with memcmp. */
+typedef struct WatermarkPictureKey {
+    WCHAR szImage[MAX_PATH];
+    WCHAR szLibrary[DM_CCH_PATH];
+    DWORD dwBrightness;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    FILETIME ftLastWrite;
+} WatermarkPictureKey;
+
+/* One cached picture; hLightened NULL when the slot is empty. */
+typedef struct WatermarkCacheEntry {
+    WatermarkPictureKey stKey;
+    HGLOBAL hLightened;
+} WatermarkCacheEntry;
+
+/* The job's pictures, until ReleaseWatermarkCache (one thread only). */
+static WatermarkCacheEntry s_aPictureCache[WM_CACHE_SLOTS];
 
 /* ---- Conversion ------------------------------------------------------ */
 
@@ -286,20 +320,91 @@ static void ReadPageChoice(const DriverDevMode *pDevMode, int nProfile, BOOL bPo
     }
 }
 
-/* Loads, lightens and paints the chosen picture: STAMP_DRAWN when painted,
- * STAMP_SWITCHED_OFF when it cannot be loaded or converted. */
-static int StampPicture(HDC hdc, const DriverDevMode *pDevMode, const WatermarkChoice *pChoice,
-                        ULONGLONG ptPageSize)
+/* The chosen picture loaded and lightened: a new 24-bit packed DIB, or NULL
+ * when it cannot be loaded or converted. */
+static HGLOBAL LoadLightenedPicture(const WCHAR *pszImage, DWORD dwBrightness, const DriverDevMode *pDevMode)
 {
-    HGLOBAL hPicture = LoadWatermarkIntoDIB(pChoice->szImage, pDevMode);
-    HGLOBAL hLightened = ApplyWatermarkBrightness(hPicture, pChoice->dwBrightness);
+    HGLOBAL hPicture = LoadWatermarkIntoDIB(pszImage, pDevMode);
+    HGLOBAL hLightened = ApplyWatermarkBrightness(hPicture, dwBrightness);
     if (hPicture != NULL)
         GlobalFree(hPicture);
+    return hLightened;
+}
+
+/* Fills the cache key of the chosen picture; FALSE when the file's size and
+ * last write cannot be read. */
+static BOOL FillPictureKey(const WatermarkChoice *pChoice, const DriverDevMode *pDevMode, WatermarkPictureKey *pKey)
+{
+    WIN32_FILE_ATTRIBUTE_DATA stData;
+    if (!GetFileAttributesExW(pChoice->szImage, GetFileExInfoStandard, &stData))
+        return FALSE;
+    ZeroMemory(pKey, sizeof(*pKey));
+    lstrcpynW(pKey->szImage, pChoice->szImage, MAX_PATH);
+    int nKind = GetWatermarkLoaderKind(pChoice->szImage);
+    const WCHAR *pszLibrary = L"";
+    if (nKind == WM_LOADER_JPEG)
+        pszLibrary = DevMode_GetJpegLoaderLibrary(pDevMode);
+    else if (nKind == WM_LOADER_TIFF)
+        pszLibrary = DevMode_GetTiffLoaderLibrary(pDevMode);
+    lstrcpynW(pKey->szLibrary, pszLibrary != NULL ? pszLibrary : L"", DM_CCH_PATH);
+    pKey->dwBrightness = pChoice->dwBrightness;
+    pKey->nFileSizeHigh = stData.nFileSizeHigh;
+    pKey->nFileSizeLow = stData.nFileSizeLow;
+    pKey->ftLastWrite = stData.ftLastWriteTime;
+    return TRUE;
+}
+
+/* Frees a slot's picture and empties the slot. */
+static void ReleaseCacheEntry(WatermarkCacheEntry *pEntry)
+{
+    if (pEntry->hLightened != NULL)
+        GlobalFree(pEntry->hLightened);
+    ZeroMemory(pEntry, sizeof(*pEntry));
+}
+
+/* The lightened picture of pKey from slot nSlot; a slot that holds another
+ * picture, or none, is loaded anew. NULL, the slot empty, when the picture
+ * cannot be loaded or converted. The cache keeps the handle. */
+static HGLOBAL GetCachedPicture(int nSlot, const WatermarkPictureKey *pKey, const DriverDevMode *pDevMode)
+{
+    WatermarkCacheEntry *pEntry = &s_aPictureCache[nSlot];
+    if (pEntry->hLightened != NULL && memcmp(&pEntry->stKey, pKey, sizeof(*pKey)) == 0)
+        return pEntry->hLightened;
+    ReleaseCacheEntry(pEntry);
+    pEntry->hLightened = LoadLightenedPicture(pKey->szImage, pKey->dwBrightness, pDevMode);
+    if (pEntry->hLightened != NULL)
+        pEntry->stKey = *pKey;
+    return pEntry->hLightened;
+}
+
+/* Paints the chosen picture from cache slot nSlot: STAMP_DRAWN when
+ * painted, STAMP_SWITCHED_OFF when it cannot be loaded or converted. A file
+ * whose size and last write cannot be read empties the slot and is loaded
+ * for this page only. */
+static int StampPicture(HDC hdc, const DriverDevMode *pDevMode, const WatermarkChoice *pChoice, int nSlot,
+                        ULONGLONG ptPageSize)
+{
+    WatermarkPictureKey stKey;
+    HGLOBAL hUncached = NULL;
+    HGLOBAL hLightened = NULL;
+    if (FillPictureKey(pChoice, pDevMode, &stKey)) {
+        hLightened = GetCachedPicture(nSlot, &stKey, pDevMode);
+    } else {
+        ReleaseCacheEntry(&s_aPictureCache[nSlot]);
+        hLightened = hUncached = LoadLightenedPicture(pChoice->szImage, pChoice->dwBrightness, pDevMode);
+    }
     if (hLightened == NULL)
         return STAMP_SWITCHED_OFF;
     PrintWatermark(hdc, hLightened, pChoice->nPlacement, ptPageSize);
-    GlobalFree(hLightened);
+    if (hUncached != NULL)
+        GlobalFree(hUncached);
     return STAMP_DRAWN;
+}
+
+void ReleaseWatermarkCache(void)
+{
+    for (int i = 0; i < WM_CACHE_SLOTS; i++)
+        ReleaseCacheEntry(&s_aPictureCache[i]);
 }
 
 int AddWatermark(HDC hdc, const void *pDevMode, DWORD cbDevMode, DWORD dwPage, ULONGLONG ptPhysPageInPixels,
@@ -313,16 +418,18 @@ int AddWatermark(HDC hdc, const void *pDevMode, DWORD cbDevMode, DWORD dwPage, U
         return STAMP_SWITCHED_OFF;
     BOOL bPortrait = DevMode_GetOrientation(&stWork) != DMORIENT_LANDSCAPE;
     WatermarkChoice stChoice;
+    int nSlot = bPortrait ? WM_CACHE_PORTRAIT : WM_CACHE_LANDSCAPE;
     if (dwPage == 1 && SelectFirstImageEnabled(&stWork, nProfile)) {
         /* The first-page picture; first page only plays no part here. */
         if (!ReadFirstPageChoice(&stWork, nProfile, bPortrait, &stChoice))
             return STAMP_FAILED;
+        nSlot = bPortrait ? WM_CACHE_FIRST_PORTRAIT : WM_CACHE_FIRST_LANDSCAPE;
     } else {
         if (dwPage != 1 && SelectWatermarkFirstPageOnly(&stWork, nProfile))
             return STAMP_SWITCHED_OFF;
         ReadPageChoice(&stWork, nProfile, bPortrait, &stChoice);
     }
-    return StampPicture(hdc, &stWork, &stChoice, ptPhysPageInPixels);
+    return StampPicture(hdc, &stWork, &stChoice, nSlot, ptPhysPageInPixels);
 }
 
 /* ---- Conversion and placement, public -------------------------------- */

@@ -19,7 +19,9 @@ static std::string PageText(const char *pszCase, DWORD dwPage)
 }
 
 /* Starts, prints pages 1..dwPages of job nJob and ends one target per
- * printer name; gives the log, by default without the stamp lines. */
+ * printer name; gives the log, by default without the stamp lines. Each page
+ * is read once and its spool file deleted at once: every printer and copy
+ * prints from that one read. */
 static Lines ForwardJob(const std::vector<const char *> &printers, const std::string &docName, DWORD dwCopies,
                         int nJob, DWORD dwPages, bool bWithoutStamps = true)
 {
@@ -31,9 +33,13 @@ static Lines ForwardJob(const std::vector<const char *> &printers, const std::st
     }
     for (DWORD dwPage = 1; dwPage <= dwPages; dwPage++) {
         LogMessage("Printing page: %d", dwPage);
+        ForwardPage stPage;
+        ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, &stPage);
+        DeleteFileA(stPage.szFileName);
         for (size_t i = 0; i < printers.size(); i++)
             if (targets[i].bActive)
-                DoPrintPage(printers[i], docName.c_str(), dwPage, &targets[i], FWD_TEST_PRINTER, dwCopies);
+                DoPrintPage(printers[i], docName.c_str(), &stPage, &targets[i], FWD_TEST_PRINTER, dwCopies);
+        ReleaseForwardPage(&stPage);
     }
     for (ForwardTarget &t : targets) {
         if (t.bActive) {
@@ -92,7 +98,7 @@ TEST(ForwardPdf, StartPageFails)
     ASSERT_EQ(1, DoStartDocument("JH_PDF_A", docName.c_str(), 2, &st));
     ASSERT_GT(EndDoc(st.phCopyDCs[0]), 0);
     OpenTestLog();
-    DoPrintPage("JH_PDF_A", docName.c_str(), 1, &st, FWD_TEST_PRINTER, 2);
+    PrintSpooledPage("JH_PDF_A", docName, nJob, 1, &st, 2);
     DoEndDocument(&st, 2);
     Lines lines = CloseTestLog();
     ASSERT_EQ(4u, lines.size());
@@ -209,8 +215,8 @@ TEST(ForwardPdf, StampLines)
     const std::string docName = RunTag() + "_stamps";
     ASSERT_EQ(1, DoStartDocument("JH_PDF_B", docName.c_str(), 2, &targets[0]));
     OpenTestLog();
-    DoPrintPage("JH_PDF_B", docName.c_str(), 1, &targets[0], FWD_TEST_PRINTER, 2);
-    DoPrintPage("JH_PDF_B", docName.c_str(), 2, &targets[0], FWD_TEST_PRINTER, 2);
+    PrintSpooledPage("JH_PDF_B", docName, nJob, 1, &targets[0], 2);
+    PrintSpooledPage("JH_PDF_B", docName, nJob, 2, &targets[0], 2);
     Lines lines = CloseTestLog();
     DoEndDocument(&targets[0], 2);
     HeapFree(GetProcessHeap(), 0, targets[0].phCopyDCs);

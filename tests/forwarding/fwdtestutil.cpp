@@ -1,5 +1,6 @@
 #include "fwdtestutil.h"
 #include "testutil.h"
+#include "forwarding/pageforward.h"
 #include "jobprotocol/jobkeys.h"
 #include "jobprotocol/redirectlog.h"
 
@@ -176,6 +177,15 @@ std::string WriteSpoolPage(int nJob, DWORD dwPage, const std::string &bytes, con
     WritePageKey(nJob, dwPage, file, cbSize == 0xFFFFFFFF ? (DWORD)bytes.size() : cbSize,
                  pDevMode ? pDevMode->data() : NULL, pDevMode ? (DWORD)pDevMode->size() : 0);
     return file;
+}
+
+void PrintSpooledPage(const char *pszQueue, const std::string &docName, int nJob, DWORD dwPage,
+                      ForwardTarget *pTarget, DWORD dwCopies)
+{
+    ForwardPage stPage;
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, &stPage);
+    DoPrintPage(pszQueue, docName.c_str(), &stPage, pTarget, FWD_TEST_PRINTER, dwCopies);
+    ReleaseForwardPage(&stPage);
 }
 
 void DeleteTestPrinterKeys()

@@ -4,6 +4,7 @@
 #define JH_TESTS_FWDTESTUTIL_H
 
 #include <windows.h>
+#include "forwarding/printsession.h"
 #include <string>
 #include <vector>
 
@@ -50,6 +51,10 @@ int WaitForPdfs(const char *pszQueue, const std::string &prefix, int nCount, DWO
  * given); gives the file's path. */
 std::string WriteSpoolPage(int nJob, DWORD dwPage, const std::string &bytes, const std::vector<BYTE> *pDevMode,
                            DWORD cbSize = 0xFFFFFFFF);
+/* Reads page dwPage of job nJob once and prints it on one target, as the
+ * job loop does for each redirect printer. */
+void PrintSpooledPage(const char *pszQueue, const std::string &docName, int nJob, DWORD dwPage,
+                      ForwardTarget *pTarget, DWORD dwCopies);
 /* Removes every key of the tests' printer. */
 void DeleteTestPrinterKeys();
 /* The log messages without the six stamp lines, which depend on the stamps

@@ -103,61 +103,86 @@ TEST(PageForward, ChangePhysicalPrinterSettings)
     ClosePrinter(hPrinter);
 }
 
-/* Pages that cannot be printed: nothing printed, one line each. */
+/* Pages that cannot be printed: nothing printed, one line for each printer
+ * from the one read of the page. */
 TEST(PageForward, DoPrintPage)
 {
     const int nJob = 7301;
     ForwardTarget st = {};
     st.nJobNumber = nJob;
     ASSERT_EQ(1, DoStartDocument("JH_PDF_C", (RunTag() + "_nopages").c_str(), 1, &st));
+    ForwardTarget stOther = {}; /* no documents: an unprintable page never reaches them */
+    stOther.nJobNumber = nJob;
     std::vector<BYTE> devMode = JobDevMode("JH_PDF_C", DMORIENT_PORTRAIT);
     std::string emf = MakeEmfBytes({ "no page" }, false);
+    /* Reads the page once, then prints it on JH_PDF_C (and JH_PDF_B when
+     * bBoth); gives the result of the read. */
+    auto printPage = [&](DWORD dwPage, bool bBoth) {
+        ForwardPage stPage;
+        int nReady = ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, &stPage);
+        DoPrintPage("JH_PDF_C", "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
+        if (bBoth)
+            DoPrintPage("JH_PDF_B", "doc", &stPage, &stOther, FWD_TEST_PRINTER, 1);
+        ReleaseForwardPage(&stPage);
+        return nReady;
+    };
     OpenTestLog();
 
-    DoPrintPage("JH_PDF_C", "doc", 1, &st, FWD_TEST_PRINTER, 1); /* no page key */
+    EXPECT_EQ(RET_NONE, printPage(1, false)); /* no page key */
 
     WriteSpoolPage(nJob, 2, emf, &devMode);
     RegSetString(PageKeyPath(nJob, 2), "Ready", "Printing");
-    DoPrintPage("JH_PDF_C", "doc", 2, &st, FWD_TEST_PRINTER, 1);
+    EXPECT_EQ(RET_NONE, printPage(2, false));
 
     WriteSpoolPage(nJob, 3, emf, &devMode);
     RegSetString(PageKeyPath(nJob, 3), "Ready", "Abort");
     DWORD dwStart = GetTickCount();
-    DoPrintPage("JH_PDF_C", "doc", 3, &st, FWD_TEST_PRINTER, 1);
+    EXPECT_EQ(RET_PAGE_ABORT, printPage(3, false));
     EXPECT_GE(GetTickCount() - dwStart, 900u);
 
     std::string file = WriteSpoolPage(nJob, 4, emf, &devMode);
     DeleteFileA(file.c_str());
-    DoPrintPage("JH_PDF_C", "doc", 4, &st, FWD_TEST_PRINTER, 1);
+    EXPECT_EQ(RET_PAGE_READY, printPage(4, true));
 
     std::string folder = WriteSpoolPage(nJob, 6, emf, &devMode);
     DeleteFileA(folder.c_str());
     CreateDirectoryA(folder.c_str(), NULL);
-    DoPrintPage("JH_PDF_C", "doc", 6, &st, FWD_TEST_PRINTER, 1);
+    printPage(6, false);
     RemoveDirectoryA(folder.c_str());
 
     std::string locked = WriteSpoolPage(nJob, 7, emf, &devMode);
     HANDLE hLock = CreateFileA(locked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    DoPrintPage("JH_PDF_C", "doc", 7, &st, FWD_TEST_PRINTER, 1);
+    printPage(7, true);
     CloseHandle(hLock);
 
-    DoPrintPage(NULL, "doc", 1, &st, FWD_TEST_PRINTER, 1);
-    DoPrintPage("JH_PDF_C", "doc", 1, NULL, FWD_TEST_PRINTER, 1);
+    ForwardPage stPage;
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, &stPage);
+    DoPrintPage(NULL, "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
+    DoPrintPage("JH_PDF_C", "doc", &stPage, NULL, FWD_TEST_PRINTER, 1);
+    DoPrintPage("JH_PDF_C", "doc", NULL, &st, FWD_TEST_PRINTER, 1);
+    ReleaseForwardPage(&stPage);
+    ReleaseForwardPage(&stPage);
     std::vector<std::string> lines = CloseTestLog();
-    ASSERT_EQ(6u, lines.size());
+    ASSERT_EQ(8u, lines.size());
     EXPECT_EQ("Page 1 not printed on JH_PDF_C: its page key is not ready.", lines[0]);
     EXPECT_EQ("Page 2 not printed on JH_PDF_C: its page key is not ready.", lines[1]);
     EXPECT_EQ("Page 3 not printed on JH_PDF_C: the page was abandoned.", lines[2]);
     EXPECT_EQ("Page 4 not printed on JH_PDF_C: its spool file " + file + " is missing.", lines[3]);
-    EXPECT_EQ(0u, lines[4].find("Page 6 not printed on JH_PDF_C: its spool file " + folder + " cannot be read"))
-        << lines[4];
+    EXPECT_EQ("Page 4 not printed on JH_PDF_B: its spool file " + file + " is missing.", lines[4]);
+    EXPECT_EQ(0u, lines[5].find("Page 6 not printed on JH_PDF_C: its spool file " + folder + " cannot be read"))
+        << lines[5];
     EXPECT_EQ("Page 7 not printed on JH_PDF_C: its spool file " + locked + " is in use by another program.",
-              lines[5]);
+              lines[6]);
+    EXPECT_EQ("Page 7 not printed on JH_PDF_B: its spool file " + locked + " is in use by another program.",
+              lines[7]);
 
-    /* The page buffers come and go: the spool files are not held open. */
+    /* The spool file is not held open once the page is read. */
     file = WriteSpoolPage(nJob, 5, emf, &devMode);
-    DoPrintPage("JH_PDF_C", "doc", 5, &st, FWD_TEST_PRINTER, 1);
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, 5, &stPage);
+    EXPECT_EQ(FWD_PAGE_READY, stPage.nState);
     EXPECT_TRUE(DeleteFileA(file.c_str()));
+    DoPrintPage("JH_PDF_C", "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
+    ReleaseForwardPage(&stPage);
 
     OpenTestLog();
     EXPECT_EQ(1, DoEndDocument(&st, 1));

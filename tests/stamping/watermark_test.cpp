@@ -639,3 +639,67 @@ TEST(Watermark, AddWatermarkFromProfile)
     EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kLandscape));
     free(pDevMode);
 }
+
+namespace {
+
+FILETIME LastWrite(const std::string &path)
+{
+    FILETIME ft = {0, 0};
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    GetFileTime(hFile, NULL, NULL, &ft);
+    CloseHandle(hFile);
+    return ft;
+}
+
+/* Rewrites a 4 x 4 solid picture in place, with the given last write. */
+void RewriteSolid(const std::wstring &picture, COLORREF color, FILETIME ftWrite)
+{
+    std::string path(picture.begin(), picture.end());
+    WriteWholeFile(path, MakeBitmapFile(MakePicture24(4, 4, [&](LONG, LONG) { return color; })));
+    HANDLE hFile = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+    SetFileTime(hFile, NULL, NULL, &ftWrite);
+    CloseHandle(hFile);
+}
+
+} // namespace
+
+/* The lightened picture is kept while its file (path, size, last write) and
+ * brightness stay the same: a file rewritten with other pixels but the same
+ * size and last write still paints the kept picture, on every page and in
+ * either orientation's entry, until the cache is released or the job's
+ * picture changes. */
+TEST(Watermark, PictureCache)
+{
+    PrinterKeyScope scope;
+    Pictures p = MakePictures();
+    DriverDevMode *pDevMode = NewDevMode(p);
+    ReleaseWatermarkCache();
+    EXPECT_TRUE(Stamped(pDevMode, 1, STAMP_DRAWN, kPortrait));
+    FILETIME ftWrite = LastWrite(std::string(p.portrait.begin(), p.portrait.end()));
+    RewriteSolid(p.portrait, RGB(0, 100, 0), ftWrite);
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, kPortrait));
+    DevMode_SetOrientation(pDevMode, DMORIENT_LANDSCAPE);
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, kLandscape));
+    DevMode_SetOrientation(pDevMode, DMORIENT_PORTRAIT);
+    EXPECT_TRUE(Stamped(pDevMode, 3, STAMP_DRAWN, kPortrait));
+
+    /* Released: the file is read anew. */
+    ReleaseWatermarkCache();
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, kLandscape));
+
+    /* A new last write, a new brightness, another file: each read anew. */
+    ftWrite.dwLowDateTime += 10000000;
+    if (ftWrite.dwLowDateTime < 10000000)
+        ftWrite.dwHighDateTime++;
+    RewriteSolid(p.portrait, RGB(100, 0, 0), ftWrite);
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, kFirstPortrait));
+    DevMode_SetWatermarkBrightnessPortrait(pDevMode, 60);
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, RGB(253, 153, 153)));
+    DevMode_SetWatermarkFilePortrait(pDevMode, p.halves.c_str());
+    EXPECT_EQ(RGB(153, 153, 253), Stamp(pDevMode, 2).pixels[2]);
+    /* The file gone: nothing painted. */
+    DeleteFileW(p.halves.c_str());
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
+    ReleaseWatermarkCache();
+    free(pDevMode);
+}
