@@ -155,6 +155,10 @@ TEST(PageForward, DoPrintPage)
     printPage(7, true);
     CloseHandle(hLock);
 
+    WriteSpoolPage(nJob, 8, emf, &devMode); /* a file name that fills its buffer */
+    RegSetUnterminated(PageKeyPath(nJob, 8), "Forwarding", std::string(260, 'x'));
+    EXPECT_EQ(RET_PAGE_READY, printPage(8, false));
+
     ForwardPage stPage;
     ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, &stPage);
     DoPrintPage(NULL, "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
@@ -163,7 +167,7 @@ TEST(PageForward, DoPrintPage)
     ReleaseForwardPage(&stPage);
     ReleaseForwardPage(&stPage);
     std::vector<std::string> lines = CloseTestLog();
-    ASSERT_EQ(8u, lines.size());
+    ASSERT_EQ(9u, lines.size());
     EXPECT_EQ("Page 1 not printed on JH_PDF_C: its page key is not ready.", lines[0]);
     EXPECT_EQ("Page 2 not printed on JH_PDF_C: its page key is not ready.", lines[1]);
     EXPECT_EQ("Page 3 not printed on JH_PDF_C: the page was abandoned.", lines[2]);
@@ -175,6 +179,7 @@ TEST(PageForward, DoPrintPage)
               lines[6]);
     EXPECT_EQ("Page 7 not printed on JH_PDF_B: its spool file " + locked + " is in use by another program.",
               lines[7]);
+    EXPECT_EQ("Page 8 not printed on JH_PDF_C: its page key names no spool file.", lines[8]);
 
     /* The spool file is not held open once the page is read. */
     file = WriteSpoolPage(nJob, 5, emf, &devMode);
