@@ -4,15 +4,12 @@
 # the system's metafile builder refuses). Each job prints pages 1 and 3,
 # logs exactly one line for page 2, and consumes every key and spool file.
 set -uo pipefail
+source "$(dirname "$(realpath "$0")")/../common/checks.sh"
 build=${JH_BUILD_DIR:?}
 pdf=$build/cups/pdf
 tag=bad$$
 work=$build/test-work/$tag
-failures=0
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
-winpath() { echo "Z:$1" | tr / '\\'; }
 
 # run_job NUMBER NAME PAGE2 LINE-PATTERN
 run_job() {

@@ -11,6 +11,7 @@
 #       replaces jobhelper.exe, for example the build of an older version.
 # Needs the build's test environment: in the build folder, ctest -R env_up.
 set -uo pipefail
+source "$(dirname "$(realpath "$0")")/../common/checks.sh"
 here=$(dirname "$(realpath "$0")")
 build=${JH_BUILD_DIR:-$(realpath "$here/../../build")}
 pdf=$build/cups/pdf
@@ -22,11 +23,7 @@ if [ "${1:-}" = --figures ]; then
     figures=1 jobs=${2:-20} pages=5 program=${3:-}
 fi
 work=$build/test-work/$tag
-failures=0
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
-winpath() { echo "Z:$1" | tr / '\\'; }
 wine() { "$build/wine-exec.sh" "$@"; }
 now() { date +%s.%N; }
 seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }

@@ -4,17 +4,14 @@
 # the four PDFs (title, pages, text in order), that every page key and spool
 # file is gone, and the log line by line.
 set -uo pipefail
+source "$(dirname "$(realpath "$0")")/../common/checks.sh"
 build=${JH_BUILD_DIR:?}
 pdf=$build/cups/pdf
 tag=e2e$$
 job=$((4000 + $$ % 1000))
 doc="${tag}_forwarded"
 work=$build/test-work/$tag
-failures=0
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
-winpath() { echo "Z:$1" | tr / '\\'; }
 
 mkdir -p "$work/spool"
 cat > "$work/job.ini" <<INI

@@ -3,13 +3,11 @@
 # cases of forwarding_tests under Wine with a tag of its own, then checks the
 # PDFs' titles, page counts, page text and orientation.
 set -uo pipefail
+source "$(dirname "$(realpath "$0")")/../common/checks.sh"
 build=${JH_BUILD_DIR:?}
 pdf=$build/cups/pdf
 tag=sh$$
-failures=0
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
 
 # PDFs of a queue whose title is exactly $2 (empty titles included), once
 # cups-pdf has finished them; waits until $3 of them are complete.

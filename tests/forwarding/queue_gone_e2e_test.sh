@@ -5,6 +5,7 @@
 # documents fail to end and say so in the log; JH_PDF_A's documents come out
 # whole; the job finishes and consumes its keys and spool files.
 set -uo pipefail
+source "$(dirname "$(realpath "$0")")/../common/checks.sh"
 build=${JH_BUILD_DIR:?}
 pdf=$build/cups/pdf
 tag=gone$$
@@ -12,11 +13,7 @@ queue=JH_GONE_$$
 job=$((8000 + $$ % 1000))
 doc="${tag}_doc"
 work=$build/test-work/$tag
-failures=0
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
-winpath() { echo "Z:$1" | tr / '\\'; }
 lpadmin_() { CUPS_SERVER=$build/cups/cups.sock lpadmin "$@"; }
 messages() { tr -d '\r' 2>/dev/null < "$work/redirect.log" | cut -c23-; }
 

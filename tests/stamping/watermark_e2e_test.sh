@@ -8,6 +8,7 @@
 # The loader libraries are copies under names that only the printer-driver
 # directory's "3" folder holds.
 set -uo pipefail
+source "$(dirname "$(realpath "$0")")/../common/checks.sh"
 build=${JH_BUILD_DIR:?}
 pdf=$build/cups/pdf
 run() { "$build/wine-exec.sh" "$@"; }
@@ -16,11 +17,7 @@ job=$((5000 + $$ % 1000))
 printer="WM E2E Printer"
 regkey="HKCU\\SOFTWARE\\Quennor Software LLC\\$printer"
 work=$build/test-work/$tag
-failures=0
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
-winpath() { echo "Z:$1" | tr / '\\'; }
 
 mkdir -p "$work/spool"
 pic() { run "$build/bin/wm_picture.exe" "$(winpath "$work/$1")" "$2" "$3" "$4"; }
