@@ -298,7 +298,7 @@ static void BenchMemory(const std::vector<BYTE> &devMode)
     /* Reading and building alone, as ReadForwardPage does them. */
     DWORD cbRead = 0;
     BYTE *pBuffer = ReadPageFile(path.c_str(), cbPage, &cbRead);
-    HENHMETAFILE hEmf = ReadMetaFile(pBuffer, cbRead, NULL);
+    HENHMETAFILE hEmf = ReadMetaFile(pBuffer, cbRead, NULL, NULL);
     HeapFree(GetProcessHeap(), 0, pBuffer);
     DeleteEnhMetaFile(hEmf);
     SIZE_T cbWsBuild = 0, cbPfBuild = 0;

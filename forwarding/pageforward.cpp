@@ -204,11 +204,9 @@ static void LoadPageMetaFile(ForwardPage *pPage)
     }
     if (pPage->cbRead < pPage->cbFileSize) {
         pPage->nState = FWD_PAGE_SHORT;
-    } else if ((pPage->hMetaFile = ReadMetaFile(pBuffer, pPage->cbRead, &pPage->nCheck)) != NULL) {
-        pPage->nState = FWD_PAGE_READY;
     } else {
-        pPage->nState = FWD_PAGE_REFUSED;
-        CheckPageBytes(pBuffer, pPage->cbRead, &pPage->stLayout);
+        pPage->hMetaFile = ReadMetaFile(pBuffer, pPage->cbRead, &pPage->nCheck, &pPage->stLayout);
+        pPage->nState = pPage->hMetaFile ? FWD_PAGE_READY : FWD_PAGE_REFUSED;
     }
     HeapFree(GetProcessHeap(), 0, pBuffer);
 }

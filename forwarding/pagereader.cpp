@@ -88,12 +88,14 @@ BYTE *ReadPageFile(const char *pszFileName, DWORD cbSize, DWORD *pcbRead)
     return pBuffer;
 }
 
-HENHMETAFILE ReadMetaFile(const BYTE *pBuffer, DWORD cbBuffer, int *pnCheck)
+HENHMETAFILE ReadMetaFile(const BYTE *pBuffer, DWORD cbBuffer, int *pnCheck, PageLayout *pLayout)
 {
     PageLayout stLayout;
     int nCheck = CheckPageBytes(pBuffer, cbBuffer, &stLayout);
     if (pnCheck)
         *pnCheck = nCheck;
+    if (pLayout)
+        *pLayout = stLayout;
     if (nCheck != PAGE_OK)
         return NULL;
     /* SetEnhMetaFileBits keeps its own copy of the bytes, so they are handed

@@ -55,8 +55,8 @@ BYTE *ReadPageFile(const char *pszFileName, DWORD cbSize, DWORD *pcbRead);
  * The bytes are checked with CheckPageBytes first; the metafile is built with
  * SetEnhMetaFileBits from the nBytes bytes at the metafile's offset (the
  * handle keeps its own copy; the buffer stays the caller's). Gives the handle
- * (delete with DeleteEnhMetaFile) or NULL; *pnCheck (optional) receives the
- * CheckPageBytes result. */
-HENHMETAFILE ReadMetaFile(const BYTE *pBuffer, DWORD cbBuffer, int *pnCheck);
+ * (delete with DeleteEnhMetaFile) or NULL; *pnCheck and *pLayout (both
+ * optional) receive the CheckPageBytes result and layout. */
+HENHMETAFILE ReadMetaFile(const BYTE *pBuffer, DWORD cbBuffer, int *pnCheck, PageLayout *pLayout);
 
 #endif

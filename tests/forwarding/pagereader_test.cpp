@@ -132,7 +132,7 @@ TEST(PageReader, ReadPageFile)
 
 static HENHMETAFILE Build(const std::string &bytes, int *pnCheck)
 {
-    return ReadMetaFile((const BYTE *)bytes.data(), (DWORD)bytes.size(), pnCheck);
+    return ReadMetaFile((const BYTE *)bytes.data(), (DWORD)bytes.size(), pnCheck, NULL);
 }
 
 /* Plays a metafile onto a white 200 x 280 bitmap; gives the dark pixels. */
@@ -199,7 +199,7 @@ TEST(PageReader, ReadMetaFile)
     EXPECT_EQ(NULL, Build(std::string(4096, '\0'), &nCheck));
 
     /* Refused before building. */
-    EXPECT_EQ(NULL, ReadMetaFile(NULL, 0, &nCheck));
+    EXPECT_EQ(NULL, ReadMetaFile(NULL, 0, &nCheck, NULL));
     EXPECT_EQ(PAGE_NO_BUFFER, nCheck);
     EXPECT_EQ(NULL, Build(emf.substr(0, emf.size() - 4), &nCheck));
     EXPECT_EQ(PAGE_SIZE_PAST_END, nCheck);
@@ -210,7 +210,7 @@ TEST(PageReader, ReadMetaFile)
     EXPECT_EQ(NULL, Build(zero, &nCheck));
     EXPECT_EQ(PAGE_BROKEN_RECORD, nCheck);
     /* The buffer size counts, not the allocation behind it. */
-    EXPECT_EQ(NULL, ReadMetaFile((const BYTE *)emf.data(), 100, &nCheck));
+    EXPECT_EQ(NULL, ReadMetaFile((const BYTE *)emf.data(), 100, &nCheck, NULL));
     EXPECT_EQ(PAGE_SHORT_HEADER, nCheck);
-    EXPECT_EQ(NULL, ReadMetaFile((const BYTE *)emf.data(), (DWORD)emf.size() - 1, NULL));
+    EXPECT_EQ(NULL, ReadMetaFile((const BYTE *)emf.data(), (DWORD)emf.size() - 1, NULL, NULL));
 }
