@@ -41,6 +41,18 @@ static BOOL AllocateCopyDCs(ForwardTarget *pTarget, DWORD dwCopies)
     return TRUE;
 }
 
+/* After failed try dwTry of a call: keeps the system error code in
+ * *pdwError and, when it is a sharing violation and tries are left, waits
+ * SHARING_RETRY_MS. TRUE when the call is to be tried again. */
+static BOOL WaitToRetry(DWORD dwTry, DWORD *pdwError)
+{
+    *pdwError = GetLastError();
+    if (*pdwError != ERROR_SHARING_VIOLATION || dwTry >= SHARING_RETRY_TRIES)
+        return FALSE;
+    Sleep(SHARING_RETRY_MS);
+    return TRUE;
+}
+
 /* Creates a copy's DC for szRedirectToPrinter. A sharing violation means a
  * file of the printer's driver or spooler is held for a moment by another
  * process (several jobs setting up the same printer at once): the call is
@@ -50,12 +62,8 @@ static HDC CreateCopyDC(const char *szRedirectToPrinter, const DEVMODEA *pDevMod
 {
     for (DWORD dwTry = 1;; dwTry++) {
         HDC hDC = CreateDCA("WINSPOOL", szRedirectToPrinter, NULL, pDevMode);
-        if (hDC)
+        if (hDC || !WaitToRetry(dwTry, pdwError))
             return hDC;
-        *pdwError = GetLastError();
-        if (*pdwError != ERROR_SHARING_VIOLATION || dwTry >= SHARING_RETRY_TRIES)
-            return NULL;
-        Sleep(SHARING_RETRY_MS);
     }
 }
 
@@ -68,10 +76,8 @@ static BOOL StartCopyDocument(HDC hCopyDC, const DOCINFOA *pDocInfo, DWORD *pdwE
     for (DWORD dwTry = 1;; dwTry++) {
         if (StartDocA(hCopyDC, pDocInfo) > 0)
             return TRUE;
-        *pdwError = GetLastError();
-        if (*pdwError != ERROR_SHARING_VIOLATION || dwTry >= SHARING_RETRY_TRIES)
+        if (!WaitToRetry(dwTry, pdwError))
             return FALSE;
-        Sleep(SHARING_RETRY_MS);
     }
 }
 
