@@ -5,6 +5,7 @@
  */
 #include "stamping/imageload.h"
 #include <winspool.h>
+#include <stddef.h>
 #include <string.h>
 
 /* Bytes of a bitmap file's BITMAPFILEHEADER, skipped when reading it. */
@@ -361,7 +362,7 @@ HGLOBAL ReadBitmapFileIntoDIB(const WCHAR *pszImagePath)
     BYTE abOffBits[4];
     if (GetFileSizeEx(hFile, &liSize) && liSize.QuadPart > WM_BITMAP_FILE_HEADER_SIZE
         && (ULONGLONG)liSize.QuadPart <= WM_MAX_BITMAP_FILE_BYTES
-        && ReadBytesAt(hFile, 10, abOffBits, sizeof(abOffBits)))
+        && ReadBytesAt(hFile, offsetof(BITMAPFILEHEADER, bfOffBits), abOffBits, sizeof(abOffBits)))
         hDib = ReadDibBytes(hFile, (DWORD)liSize.QuadPart - WM_BITMAP_FILE_HEADER_SIZE, Le32(abOffBits));
     CloseHandle(hFile);
     return hDib;

@@ -205,8 +205,8 @@ static HGLOBAL ConvertLockedSource(const BYTE *pSource, const WatermarkDibLayout
 /* ---- Conversion by the platform -------------------------------------- */
 
 /* Takes a packed DIB that is not plain. Fills pShape with its width, its
- * number of rows (positive) and its resolution (0 for a core header), and
- * gives TRUE with the offset of its pixels when it is a bitmap the platform
+ * number of rows (positive), its compression and its resolution (0 for a
+ * core header), and gives TRUE with the offset of its pixels when it is a bitmap the platform
  * draws and the block holds its colour table and pixels (for RLE, the
  * biSizeImage bytes of its stream). */
 static BOOL GetDecodableShape(const BYTE *pDib, SIZE_T cbDib, BITMAPINFOHEADER *pShape, SIZE_T *pcbPixelOffset)
@@ -246,22 +246,28 @@ static BOOL GetDecodableShape(const BYTE *pDib, SIZE_T cbDib, BITMAPINFOHEADER *
     ZeroMemory(pShape, sizeof(*pShape));
     pShape->biWidth = stHeader.biWidth;
     pShape->biHeight = (LONG)nRows;
+    pShape->biCompression = dwCompression;
     pShape->biXPelsPerMeter = stHeader.biXPelsPerMeter;
     pShape->biYPelsPerMeter = stHeader.biYPelsPerMeter;
     *pcbPixelOffset = cbInfo;
     return TRUE;
 }
 
-/* Has the platform draw the packed DIB pDib (pixels at pBits, nWidth x
- * nRows) onto white 24-bit strips of a memory DC, a few megabytes at a time,
- * and lifts each row into the bottom-up rows at pOutPixels. Pixels that the
- * bitmap leaves out (RLE skips) stay white. FALSE when the DC or strip
- * cannot be had or the platform refuses the bitmap. */
-static BOOL DecodeRows(const BYTE *pDib, const BYTE *pBits, LONG nWidth, LONG nRows, BYTE *pOutPixels, float fLift)
+/* Has the platform draw the packed DIB pDib (pixels at pBits, shape pShape
+ * from GetDecodableShape) onto white 24-bit strips of a memory DC, a few
+ * megabytes at a time (RLE, which the platform expands whole for every
+ * call, in one strip), and lifts each row into the bottom-up rows at
+ * pOutPixels. Pixels that the bitmap leaves out (RLE skips) stay white.
+ * FALSE when the DC or strip cannot be had or the platform refuses the
+ * bitmap. */
+static BOOL DecodeRows(const BYTE *pDib, const BYTE *pBits, const BITMAPINFOHEADER *pShape, BYTE *pOutPixels,
+                       float fLift)
 {
+    LONG nWidth = pShape->biWidth, nRows = pShape->biHeight;
     SIZE_T cbRow = (SIZE_T)RowBytes(24, nWidth);
     SIZE_T nFit = WM_DECODE_STRIP_BYTES / cbRow;
-    LONG nStrip = nFit < 1 ? 1 : nFit < (SIZE_T)nRows ? (LONG)nFit : nRows;
+    BOOL bRle = pShape->biCompression == BI_RLE8 || pShape->biCompression == BI_RLE4;
+    LONG nStrip = bRle || nFit >= (SIZE_T)nRows ? nRows : nFit < 1 ? 1 : (LONG)nFit;
     BITMAPINFO stStrip;
     ZeroMemory(&stStrip, sizeof(stStrip));
     stStrip.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -306,8 +312,7 @@ static HGLOBAL DecodeLockedSource(const BYTE *pSource, SIZE_T cbSource, float fL
     HGLOBAL hOut = NewConvertedDib(&stShape, &pOut);
     if (hOut == NULL)
         return NULL;
-    BOOL bDecoded = DecodeRows(pSource, pSource + cbPixelOffset, stShape.biWidth, stShape.biHeight,
-                               pOut + sizeof(BITMAPINFOHEADER), fLift);
+    BOOL bDecoded = DecodeRows(pSource, pSource + cbPixelOffset, &stShape, pOut + sizeof(BITMAPINFOHEADER), fLift);
     GlobalUnlock(hOut);
     if (bDecoded)
         return hOut;
