@@ -33,8 +33,12 @@
 
 /* ---- families, limits, fixed seed ---- */
 
+/* Families: the public headers, in the generator's order. */
 static const char *const g_apszFamilies[] = {"devmode", "profile", "families", "selectors", "iniexport"};
-#define FAMILY_COUNT 5
+#define FAMILY_COUNT     5
+#define FAMILY_DEVMODE   0
+#define FAMILY_PROFILE   1 /* its string readers add no terminator */
+#define FAMILY_INIEXPORT 4
 /* Rounds per family (devmode calls cost microseconds, registry and INI
  * calls milliseconds; an export of a damaged profile takes seconds) and
  * each family's time limit, a minute in all. A family stops starting new
@@ -479,7 +483,7 @@ struct ArgTextOut : Arg {
         if (!GuardsIntact((BYTE *)pdwSize, sizeof(DWORD) + cb))
             f.Fail("wrote past a text buffer", std::to_string(cb) + " bytes");
         DWORD dwGiven = p ? dwUnits : 0;
-        bool bRaw = f.nFamily == 1; /* the raw readers add no terminator */
+        bool bRaw = f.nFamily == FAMILY_PROFILE;
         if (r == 1 && p && *pdwSize > dwGiven)
             f.Fail("reports more than its buffer holds", std::to_string(*pdwSize));
         if (r == 1 && p && !bRaw && cb >= sizeof(WCHAR) && wcsnlen(p, cb / sizeof(WCHAR)) == cb / sizeof(WCHAR))
@@ -557,7 +561,7 @@ static std::string Escaped(const WCHAR *psz)
 }
 
 /* Export-specific: an INI number written reads back; an exported file holds
- * only the export's sections, each once. */
+ * only the export's sections. */
 static void CheckIniOutcome(Fuzz &f, long long r)
 {
     const ArgIniPath *pPath = dynamic_cast<const ArgIniPath *>(f.args.back());
@@ -593,7 +597,7 @@ void Fuzz::Check(long long r, bool bHasResult)
 {
     for (Arg *pArg : args)
         pArg->Check(r, bHasResult);
-    if (nFamily == 4)
+    if (nFamily == FAMILY_INIEXPORT)
         CheckIniOutcome(*this, r);
 }
 
@@ -780,17 +784,17 @@ static int RunFamily(int nFamily, const char *pszReport)
     f.dwPrinterId = 770000 + (DWORD)nFamily;
     std::string dir = MakeTempDir("settingsfuzz");
     f.tempDir = std::wstring(dir.begin(), dir.end());
-    std::vector<std::wstring> before = EnumNames(ROOT_W, true);
-
-    SetIdName(f, f.dwPrinterId, f.printer);
-    FillProfiles(f);
+    if (nFamily != FAMILY_DEVMODE) {
+        SetIdName(f, f.dwPrinterId, f.printer);
+        FillProfiles(f);
+    }
     DWORD dwStart = GetTickCount();
     int nRound = 0;
     for (; nRound < g_anRounds[nFamily] && (nRound == 0 || GetTickCount() - dwStart < g_adwLimitMs[nFamily] / 2);
          nRound++) {
-        /* PrinterIDs\-1 names the printer, or a name too long to use. */
-        SetIdName(f, 0xFFFFFFFF, nRound % 2 ? f.printer : std::wstring(300, L'N'));
-        if (nFamily != 0) {
+        if (nFamily != FAMILY_DEVMODE) {
+            /* PrinterIDs\-1 names the printer, or a name too long to use. */
+            SetIdName(f, 0xFFFFFFFF, nRound % 2 ? f.printer : std::wstring(300, L'N'));
             for (const FuzzExport &e : g_aExports) /* fill the settings through the writers */
                 if (strncmp(e.pszName, "Set", 3) == 0 || strncmp(e.pszName, "Write", 5) == 0)
                     FuzzOne(f, e);
@@ -804,11 +808,6 @@ static int RunFamily(int nFamily, const char *pszReport)
                     FuzzOne(f, e);
     }
 
-    for (const std::wstring &key : EnumNames(ROOT_W, true))
-        if (std::find(before.begin(), before.end(), key) == before.end())
-            RegDeleteTree(std::wstring(ROOT_W) + L"\\" + key);
-    RegDeleteTree(std::wstring(ROOT_W) + L"\\PrinterIDs\\" + std::to_wstring((int)f.dwPrinterId));
-    RegDeleteTree(std::wstring(ROOT_W) + L"\\PrinterIDs\\-1");
     RemoveTree(dir);
     fprintf(f.pReport, "CALLS %llu %d %lu %s\n", f.ullCalls, nRound, f.dwSlowestMs, f.pszSlowest);
     fclose(f.pReport);
@@ -850,6 +849,8 @@ int main(int argc, char **argv)
     size_t nExports = sizeof(g_aExports) / sizeof(g_aExports[0]);
     int nFailed = CountUncoveredExports();
     unsigned long long ullTotal = 0;
+    const std::wstring ids = std::wstring(ROOT_W) + L"\\PrinterIDs";
+    std::vector<std::wstring> keysBefore = EnumNames(ROOT_W, true), idsBefore = EnumNames(ids, true);
     DWORD dwTotalStart = GetTickCount();
     std::string dir = MakeTempDir("settingsfuzzrun");
     for (int nFamily = 0; nFamily < FAMILY_COUNT; nFamily++) {
@@ -872,6 +873,14 @@ int main(int argc, char **argv)
                 printf("  %s\n", line.c_str());
         }
         ullTotal += ullCalls;
+        /* Whatever the family wrote, also when it crashed: every key it
+         * made under the root key and PrinterIDs. */
+        for (const std::wstring &key : EnumNames(ids, true))
+            if (std::find(idsBefore.begin(), idsBefore.end(), key) == idsBefore.end())
+                RegDeleteTree(ids + L"\\" + key);
+        for (const std::wstring &key : EnumNames(ROOT_W, true))
+            if (std::find(keysBefore.begin(), keysBefore.end(), key) == keysBefore.end())
+                RegDeleteTree(std::wstring(ROOT_W) + L"\\" + key);
         printf("fuzz %-9s %3d exports %8llu calls %3d/%d rounds %5.1f s (slowest %s, %lu ms)%s\n",
                g_apszFamilies[nFamily], nExportsOfFamily, ullCalls, nRounds, g_anRounds[nFamily], dwMs / 1000.0,
                szSlowest, ulSlowestMs,
