@@ -219,15 +219,14 @@ static DWORD *ListNumberedEntries(const IniTarget *pTarget, const WCHAR *pszPatt
     RegCloseKey(hKey);
     if (pszName)
         HeapFree(GetProcessHeap(), 0, pszName);
-    if (pdwNumbers && *pdwCount == 0) {
-        HeapFree(GetProcessHeap(), 0, pdwNumbers);
-        pdwNumbers = NULL;
+    if (pdwNumbers && *pdwCount > 0) {
+        qsort(pdwNumbers, *pdwCount, sizeof(DWORD), CompareNumbers);
+        return pdwNumbers;
     }
     if (pdwNumbers)
-        qsort(pdwNumbers, *pdwCount, sizeof(DWORD), CompareNumbers);
-    else
-        *pdwCount = 0;
-    return pdwNumbers;
+        HeapFree(GetProcessHeap(), 0, pdwNumbers);
+    *pdwCount = 0;
+    return NULL;
 }
 
 /* ---- "Default Settings", first part: the block ---- */
