@@ -19,6 +19,8 @@
  *    reader makes the same read succeed with a buffer of exactly that size;
  *  - an INI number written reads back, and an exported file holds only the
  *    export's own sections.
+ * The parent removes the registry keys a family made. To look into one
+ * family: settings_fuzz --family <n> <report file> (its keys stay).
  */
 #include <windows.h>
 #include <algorithm>
@@ -154,7 +156,8 @@ struct Arg {
         g_nSlotsTaken--;
         f.args.pop_back();
     }
-    /* cb bytes ending at the no-access page, after bAfter guard bytes. */
+    /* cb bytes marked, ending at the no-access page, or, when bGuarded,
+     * between guard bytes that end there. */
     BYTE *Place(size_t cb, bool bGuarded)
     {
         BYTE *p = pSlotEnd - cb - (bGuarded ? 2 * GUARD_BYTES : 0);
