@@ -22,6 +22,35 @@ BOOL PrinterNeedsGradientPicture(HDC hdc)
            (GetDeviceCaps(hdc, SHADEBLENDCAPS) & (SB_GRAD_RECT | SB_GRAD_TRI)) == 0;
 }
 
+/* What a GRADIENTFILL record holds, read once. */
+typedef struct GradientRecord {
+    ULONG       nVertices;
+    ULONG       nShapes;
+    ULONG       ulMode;
+    const BYTE *pVertices; /* TRIVERTEX each, unaligned in the record */
+    const ULONG *pIndexes; /* three (triangles) or two (rectangles) a shape */
+} GradientRecord;
+
+static void ReadGradientRecord(const BYTE *pRecord, GradientRecord *pFill)
+{
+    memcpy(&pFill->nVertices, pRecord + GRADIENT_NVER, sizeof(ULONG));
+    memcpy(&pFill->nShapes, pRecord + GRADIENT_NVER + 4, sizeof(ULONG));
+    memcpy(&pFill->ulMode, pRecord + GRADIENT_NVER + 8, sizeof(ULONG));
+    pFill->pVertices = pRecord + GRADIENT_VERTICES;
+    pFill->pIndexes = (const ULONG *)(pRecord + GRADIENT_VERTICES + pFill->nVertices * GRADIENT_VERTEX_SIZE);
+}
+
+/* The header of a top-down 32-bit picture of the box. */
+static void FillPictureInfo(BITMAPINFO *pInfo, const RECT *prcBox)
+{
+    memset(pInfo, 0, sizeof(*pInfo));
+    pInfo->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    pInfo->bmiHeader.biWidth = prcBox->right - prcBox->left;
+    pInfo->bmiHeader.biHeight = -(prcBox->bottom - prcBox->top);
+    pInfo->bmiHeader.biPlanes = 1;
+    pInfo->bmiHeader.biBitCount = 32;
+}
+
 /* The shapes of a gradient as one region of device points: triangles of
  * three vertex indexes, or rectangles of two. */
 static HRGN MakeShapesRegion(const POINT *pPoints, const ULONG *pIndexes, ULONG nShapes, ULONG ulMode)
@@ -61,35 +90,26 @@ static BOOL GetPictureBox(HDC hdc, const POINT *pPoints, ULONG nPoints, RECT *pr
     return IntersectRect(prcBox, &rcPoints, &rcPage);
 }
 
-/* Fills the gradient of the record into a top-down 32-bit bitmap of the
- * box, its vertices moved by the box's origin. Gives the bitmap (delete it
- * with DeleteObject) and its bits, or NULL. */
-static HBITMAP PaintGradient(const BYTE *pRecord, const POINT *pPoints, const RECT *prcBox, void **ppBits)
+/* Fills the gradient into a top-down 32-bit bitmap of the box, its
+ * vertices moved by the box's origin. Gives the bitmap (delete it with
+ * DeleteObject) and its bits, or NULL. */
+static HBITMAP PaintGradient(const GradientRecord *pFill, const POINT *pPoints, const RECT *prcBox, void **ppBits)
 {
-    ULONG nVertices = 0, nShapes = 0, ulMode = 0;
-    memcpy(&nVertices, pRecord + GRADIENT_NVER, sizeof(ULONG));
-    memcpy(&nShapes, pRecord + GRADIENT_NVER + 4, sizeof(ULONG));
-    memcpy(&ulMode, pRecord + GRADIENT_NVER + 8, sizeof(ULONG));
-    TRIVERTEX *pVertices = (TRIVERTEX *)HeapAlloc(GetProcessHeap(), 0, nVertices * sizeof(TRIVERTEX));
+    TRIVERTEX *pVertices = (TRIVERTEX *)HeapAlloc(GetProcessHeap(), 0, pFill->nVertices * sizeof(TRIVERTEX));
     BITMAPINFO stInfo;
-    memset(&stInfo, 0, sizeof(stInfo));
-    stInfo.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    stInfo.bmiHeader.biWidth = prcBox->right - prcBox->left;
-    stInfo.bmiHeader.biHeight = -(prcBox->bottom - prcBox->top);
-    stInfo.bmiHeader.biPlanes = 1;
-    stInfo.bmiHeader.biBitCount = 32;
+    FillPictureInfo(&stInfo, prcBox);
     HDC hdcPicture = CreateCompatibleDC(NULL);
     HBITMAP hPicture = hdcPicture ? CreateDIBSection(hdcPicture, &stInfo, DIB_RGB_COLORS, ppBits, NULL, 0) : NULL;
     BOOL bPainted = FALSE;
     if (pVertices && hPicture) {
         HGDIOBJ hOld = SelectObject(hdcPicture, hPicture);
-        for (ULONG i = 0; i < nVertices; i++) {
-            memcpy(&pVertices[i], pRecord + GRADIENT_VERTICES + i * GRADIENT_VERTEX_SIZE, sizeof(TRIVERTEX));
+        for (ULONG i = 0; i < pFill->nVertices; i++) {
+            memcpy(&pVertices[i], pFill->pVertices + i * GRADIENT_VERTEX_SIZE, sizeof(TRIVERTEX));
             pVertices[i].x = pPoints[i].x - prcBox->left;
             pVertices[i].y = pPoints[i].y - prcBox->top;
         }
-        void *pShapes = (void *)(pRecord + GRADIENT_VERTICES + nVertices * GRADIENT_VERTEX_SIZE);
-        bPainted = GdiGradientFill(hdcPicture, pVertices, nVertices, pShapes, nShapes, ulMode);
+        bPainted = GdiGradientFill(hdcPicture, pVertices, pFill->nVertices, (void *)pFill->pIndexes, pFill->nShapes,
+                                   pFill->ulMode);
         GdiFlush();
         SelectObject(hdcPicture, hOld);
     }
@@ -109,12 +129,7 @@ static HBITMAP PaintGradient(const BYTE *pRecord, const POINT *pPoints, const RE
 static BOOL DrawPicture(HDC hdc, const void *pBits, const RECT *prcBox, HRGN hShapes)
 {
     BITMAPINFO stInfo;
-    memset(&stInfo, 0, sizeof(stInfo));
-    stInfo.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    stInfo.bmiHeader.biWidth = prcBox->right - prcBox->left;
-    stInfo.bmiHeader.biHeight = -(prcBox->bottom - prcBox->top);
-    stInfo.bmiHeader.biPlanes = 1;
-    stInfo.bmiHeader.biBitCount = 32;
+    FillPictureInfo(&stInfo, prcBox);
     int nSaved = SaveDC(hdc);
     ModifyWorldTransform(hdc, NULL, MWT_IDENTITY);
     SetMapMode(hdc, MM_TEXT);
@@ -131,27 +146,24 @@ static BOOL DrawPicture(HDC hdc, const void *pBits, const RECT *prcBox, HRGN hSh
 
 BOOL PlayGradientAsPicture(HDC hdc, const BYTE *pRecord, ULONGLONG cMaxPixels, ULONGLONG *pcPixels)
 {
-    ULONG nVertices = 0, nShapes = 0, ulMode = 0;
-    memcpy(&nVertices, pRecord + GRADIENT_NVER, sizeof(ULONG));
-    memcpy(&nShapes, pRecord + GRADIENT_NVER + 4, sizeof(ULONG));
-    memcpy(&ulMode, pRecord + GRADIENT_NVER + 8, sizeof(ULONG));
+    GradientRecord stFill;
+    ReadGradientRecord(pRecord, &stFill);
     *pcPixels = 0;
-    if (nVertices == 0 || nShapes == 0)
+    if (stFill.nVertices == 0 || stFill.nShapes == 0)
         return TRUE;
-    POINT *pPoints = (POINT *)HeapAlloc(GetProcessHeap(), 0, nVertices * sizeof(POINT));
+    POINT *pPoints = (POINT *)HeapAlloc(GetProcessHeap(), 0, stFill.nVertices * sizeof(POINT));
     if (!pPoints)
         return FALSE;
-    for (ULONG i = 0; i < nVertices; i++)
-        memcpy(&pPoints[i], pRecord + GRADIENT_VERTICES + i * GRADIENT_VERTEX_SIZE, sizeof(POINT));
-    LPtoDP(hdc, pPoints, (int)nVertices);
+    for (ULONG i = 0; i < stFill.nVertices; i++)
+        memcpy(&pPoints[i], stFill.pVertices + i * GRADIENT_VERTEX_SIZE, sizeof(POINT));
+    LPtoDP(hdc, pPoints, (int)stFill.nVertices);
     RECT rcBox;
     BOOL bDone = TRUE;
-    if (GetPictureBox(hdc, pPoints, nVertices, &rcBox)) {
+    if (GetPictureBox(hdc, pPoints, stFill.nVertices, &rcBox)) {
         *pcPixels = (ULONGLONG)(rcBox.right - rcBox.left) * (ULONGLONG)(rcBox.bottom - rcBox.top);
         void *pBits = NULL;
-        HBITMAP hPicture = *pcPixels <= cMaxPixels ? PaintGradient(pRecord, pPoints, &rcBox, &pBits) : NULL;
-        const ULONG *pIndexes = (const ULONG *)(pRecord + GRADIENT_VERTICES + nVertices * GRADIENT_VERTEX_SIZE);
-        HRGN hShapes = hPicture ? MakeShapesRegion(pPoints, pIndexes, nShapes, ulMode) : NULL;
+        HBITMAP hPicture = *pcPixels <= cMaxPixels ? PaintGradient(&stFill, pPoints, &rcBox, &pBits) : NULL;
+        HRGN hShapes = hPicture ? MakeShapesRegion(pPoints, stFill.pIndexes, stFill.nShapes, stFill.ulMode) : NULL;
         bDone = hShapes && DrawPicture(hdc, pBits, &rcBox, hShapes);
         if (hShapes)
             DeleteObject(hShapes);
