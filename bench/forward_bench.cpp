@@ -280,7 +280,7 @@ static void ForwardPages(int nJob, const char *pszDoc, DWORD dwPages, DWORD dwCo
     }
     for (DWORD p = 1; p <= dwPages; p++) {
         ForwardPage stPage;
-        ReadForwardPage(BENCH_PRINTER, nJob, p, &stPage);
+        ReadForwardPage(BENCH_PRINTER, nJob, p, NULL, &stPage);
         DoPrintPage(BENCH_QUEUE, pszDoc, &stPage, &stTarget, BENCH_PRINTER, dwCopies);
         ReleaseForwardPage(&stPage);
     }
@@ -532,7 +532,7 @@ static double RunLoopJob(int nJob, DWORD dwPages, DWORD dwCopies, const std::vec
                          DWORD dwSleepMs)
 {
     WriteFinishedJob(nJob, dwPages, dwCopies, queues);
-    JobLoopLimits stLimits = { dwSleepMs, JOB_MAX_CYCLES };
+    JobLoopLimits stLimits = { dwSleepMs, JOB_MAX_CYCLES, { RETRY_FIRST_PAUSE_MS, RETRY_MAX_PAUSE_MS, RETRY_WINDOW_MS } };
     double d0 = CpuSeconds();
     RunJobLoop(nJob, BENCH_PRINTER, &stLimits);
     return CpuSeconds() - d0;

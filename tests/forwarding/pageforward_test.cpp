@@ -119,7 +119,7 @@ TEST(PageForward, DoPrintPage)
      * bBoth); gives the result of the read. */
     auto printPage = [&](DWORD dwPage, bool bBoth) {
         ForwardPage stPage;
-        int nReady = ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, &stPage);
+        int nReady = ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, NULL, &stPage);
         DoPrintPage("JH_PDF_C", "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
         if (bBoth)
             DoPrintPage("JH_PDF_B", "doc", &stPage, &stOther, FWD_TEST_PRINTER, 1);
@@ -160,7 +160,7 @@ TEST(PageForward, DoPrintPage)
     EXPECT_EQ(RET_PAGE_READY, printPage(8, false));
 
     ForwardPage stPage;
-    ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, &stPage);
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, NULL, &stPage);
     DoPrintPage(NULL, "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
     DoPrintPage("JH_PDF_C", "doc", &stPage, NULL, FWD_TEST_PRINTER, 1);
     DoPrintPage("JH_PDF_C", "doc", NULL, &st, FWD_TEST_PRINTER, 1);
@@ -183,7 +183,7 @@ TEST(PageForward, DoPrintPage)
 
     /* The spool file is not held open once the page is read. */
     file = WriteSpoolPage(nJob, 5, emf, &devMode);
-    ReadForwardPage(FWD_TEST_PRINTER, nJob, 5, &stPage);
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, 5, NULL, &stPage);
     EXPECT_EQ(FWD_PAGE_READY, stPage.nState);
     EXPECT_TRUE(DeleteFileA(file.c_str()));
     DoPrintPage("JH_PDF_C", "doc", &stPage, &st, FWD_TEST_PRINTER, 1);

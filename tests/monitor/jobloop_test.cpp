@@ -74,6 +74,7 @@ static void StartLoop(LoopRun *p, int nJob, int nMaxCycles = 2000)
     p->nJob = nJob;
     p->limits.dwSleepMs = 10;
     p->limits.nMaxCycles = nMaxCycles;
+    p->limits.stRetry = { 50, 200, 1000 };
     p->hThread = CreateThread(NULL, 0, LoopThread, p, 0, NULL);
 }
 
