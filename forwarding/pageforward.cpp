@@ -204,8 +204,10 @@ static void KeepPageBytes(ForwardPage *pPage, const BYTE *pBuffer, const char *p
     stHeader.cbSpool = pPage->cbRead;
     stHeader.nBatesStart = pPage->nBatesStart;
     stHeader.nBatesCurrent = pPage->nBatesCurrent;
-    if (!WriteKeptPage(pszKeepFile, &stHeader, pPage->pDevMode, pBuffer))
-        pPage->dwKeepError = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    if (!WriteKeptPage(pszKeepFile, &stHeader, pPage->pDevMode, pBuffer)) {
+        DWORD dwError = GetLastError();
+        pPage->dwKeepError = dwError ? dwError : ERROR_WRITE_FAULT;
+    }
 }
 
 /* Checks a page's bytes and builds the metafile; sets pPage->nState. */
@@ -298,17 +300,24 @@ void LoadKeptPage(const char *pszKeepFile, DWORD dwPage, ForwardPage *pPage)
         return;
     ClearForwardPage(pPage, dwPage);
     pPage->nState = FWD_PAGE_UNREADABLE;
-    if (!pszKeepFile || snprintf(pPage->szFileName, sizeof(pPage->szFileName), "%s", pszKeepFile) < 0 ||
-        !GetFileAttributesExA(pszKeepFile, GetFileExInfoStandard, &stData)) {
-        pPage->dwError = pszKeepFile ? GetLastError() : ERROR_INVALID_PARAMETER;
+    pPage->dwError = ERROR_INVALID_PARAMETER;
+    if (!pszKeepFile)
+        return;
+    snprintf(pPage->szFileName, sizeof(pPage->szFileName), "%s", pszKeepFile);
+    if (!GetFileAttributesExA(pszKeepFile, GetFileExInfoStandard, &stData)) {
+        pPage->dwError = GetLastError();
         return;
     }
+    pPage->dwError = ERROR_FILE_TOO_LARGE;
+    if (stData.nFileSizeHigh)
+        return;
     pPage->cbFileSize = stData.nFileSizeLow;
-    BYTE *pFile = stData.nFileSizeHigh ? NULL : ReadPageFile(pszKeepFile, pPage->cbFileSize, &pPage->cbRead);
+    BYTE *pFile = ReadPageFile(pszKeepFile, pPage->cbFileSize, &pPage->cbRead);
     if (!pFile) {
-        pPage->dwError = stData.nFileSizeHigh ? ERROR_FILE_TOO_LARGE : GetLastError();
+        pPage->dwError = GetLastError();
         return;
     }
+    pPage->dwError = 0;
     if (pPage->cbRead < pPage->cbFileSize)
         pPage->nState = FWD_PAGE_SHORT;
     else

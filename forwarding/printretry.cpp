@@ -139,3 +139,22 @@ void EndTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *p
     pTarget->dwCopies = dwFailed;
     NoteFailedTry(pTarget, pszPrinter, pJob);
 }
+
+BOOL TargetHasStep(const ForwardTarget *pTarget, const RetryJob *pJob)
+{
+    if (pTarget->nOutcome != TARGET_PENDING)
+        return FALSE;
+    if (!pTarget->bActive)
+        return IsTryDue(pTarget, pJob);
+    return pTarget->dwPagesPlayed < pJob->dwPages || pJob->bPagesDone;
+}
+
+void SettleTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob)
+{
+    if (IsTryDue(pTarget, pJob))
+        StartTarget(pTarget, pszPrinter, pJob);
+    if (pTarget->bActive)
+        CatchUpTarget(pTarget, pszPrinter, pJob);
+    if (pTarget->bActive && pJob->bPagesDone && pTarget->dwPagesPlayed == pJob->dwPages)
+        EndTarget(pTarget, pszPrinter, pJob);
+}

@@ -21,8 +21,9 @@
 #define RETRY_MAX_PAUSE_MS   10000
 #define RETRY_WINDOW_MS      60000
 
-/* A printer that comes back is sent the kept pages it missed, one after the
- * other for at least CATCH_UP_BUDGET_MS in each cycle of the job loop. */
+/* A printer that comes back is sent the kept pages it missed, in each cycle
+ * of the job loop one after the other until CATCH_UP_BUDGET_MS have passed
+ * (one page at least). */
 #define CATCH_UP_BUDGET_MS 250
 
 typedef struct RetryTimings {
@@ -69,14 +70,24 @@ BOOL IsTryDue(const ForwardTarget *pTarget, const RetryJob *pJob);
 void StartTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
 
 /* Plays the kept pages pTarget's started documents have not had yet, in
- * order, for at least CATCH_UP_BUDGET_MS; a page that was never kept (not
- * printable, logged when it was consumed) is passed over. */
+ * order, until CATCH_UP_BUDGET_MS have passed; a page that was never kept
+ * (not printable, or not written, both logged when it was consumed) is
+ * passed over. */
 void CatchUpTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
 
 /* Ends pTarget's documents (its bActive cleared first). Every copy ended:
  * printed, logged with the number of tries when it had failed before;
  * otherwise the failed copies are still owed and NoteFailedTry decides. */
 void EndTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
+
+/* TRUE when pTarget has something to do in this cycle: a try, kept pages to
+ * catch up, or, once the last page has been consumed, its documents to end. */
+BOOL TargetHasStep(const ForwardTarget *pTarget, const RetryJob *pJob);
+
+/* Does what pTarget has to do in this cycle: tries it when due
+ * (StartTarget), sends it the kept pages it has missed (CatchUpTarget) and,
+ * once it has had the job's last page, ends its documents (EndTarget). */
+void SettleTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
 
 /* After a failed try: a printer that does not exist is given up (at once,
  * and silently after the start's own line when it was the first try); else

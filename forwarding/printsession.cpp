@@ -56,6 +56,15 @@ static BOOL AllocateCopyDCs(ForwardTarget *pTarget, DWORD dwCopies)
     return TRUE;
 }
 
+/* After a failed call: keeps its system error code in *pdwError. TRUE when
+ * it was a sharing violation and the tick count ullEnd has not come yet: the
+ * call is to be tried again. The DC and document starts share this policy. */
+static BOOL SharingRetryLeft(ULONGLONG ullEnd, DWORD *pdwError)
+{
+    *pdwError = GetLastError();
+    return *pdwError == ERROR_SHARING_VIOLATION && GetTickCount64() < ullEnd;
+}
+
 HANDLE LockSpoolNames(DWORD dwWaitMs)
 {
     HANDLE hMutex = CreateMutexA(NULL, FALSE, SPOOL_NAMES_MUTEX);
@@ -90,11 +99,8 @@ static HDC CreateCopyDC(const char *szRedirectToPrinter, const DEVMODEA *pDevMod
     ULONGLONG ullEnd = GetTickCount64() + SPOOL_NAME_BUDGET_MS;
     for (;;) {
         HDC hDC = CreateDCA("WINSPOOL", szRedirectToPrinter, NULL, pDevMode);
-        if (hDC)
+        if (hDC || !SharingRetryLeft(ullEnd, pdwError))
             return hDC;
-        *pdwError = GetLastError();
-        if (*pdwError != ERROR_SHARING_VIOLATION || GetTickCount64() >= ullEnd)
-            return NULL;
         Sleep(DC_SHARING_RETRY_MS);
     }
 }
@@ -103,27 +109,20 @@ static HDC CreateCopyDC(const char *szRedirectToPrinter, const DEVMODEA *pDevMod
  * spooler names the document's spool file after a counter of this process;
  * a name another process holds open refuses the start with a sharing
  * violation, and the next start takes the next name, so the starts go on,
- * without a pause, until one succeeds or SPOOL_NAME_BUDGET_MS has passed
- * (the wait for the mutex included). Gives TRUE when the document is
- * started, else FALSE with *pdwError set. */
+ * without a pause, until one succeeds or SPOOL_NAME_BUDGET_MS has passed.
+ * Gives TRUE when the document is started, else FALSE with *pdwError set. */
 static BOOL StartCopyDocument(HDC hCopyDC, const DOCINFOA *pDocInfo, DWORD *pdwError)
 {
-    ULONGLONG ullEnd = GetTickCount64() + SPOOL_NAME_BUDGET_MS;
-    HANDLE hLock = LockSpoolNames(SPOOL_NAME_BUDGET_MS);
+    HANDLE hLock = LockSpoolNames(SPOOL_NAMES_WAIT_MS);
     if (!hLock) {
         *pdwError = GetLastError();
         return FALSE;
     }
+    ULONGLONG ullEnd = GetTickCount64() + SPOOL_NAME_BUDGET_MS;
     BOOL bStarted = FALSE;
-    for (;;) {
-        if (StartDocA(hCopyDC, pDocInfo) > 0) {
-            bStarted = TRUE;
-            break;
-        }
-        *pdwError = GetLastError();
-        if (*pdwError != ERROR_SHARING_VIOLATION || GetTickCount64() >= ullEnd)
-            break;
-    }
+    do {
+        bStarted = StartDocA(hCopyDC, pDocInfo) > 0;
+    } while (!bStarted && SharingRetryLeft(ullEnd, pdwError));
     UnlockSpoolNames(hLock);
     return bStarted;
 }
@@ -215,7 +214,7 @@ int DoStartDocument(const char *szRedirectToPrinter, const char *pszDocName, DWO
  * be ended for want of the mutex is abandoned. */
 static BOOL EndCopyDocument(HDC hCopyDC, DWORD *pdwError)
 {
-    HANDLE hLock = LockSpoolNames(SPOOL_NAME_BUDGET_MS);
+    HANDLE hLock = LockSpoolNames(SPOOL_NAMES_WAIT_MS);
     if (!hLock) {
         *pdwError = GetLastError();
         AbortDoc(hCopyDC);

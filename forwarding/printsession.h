@@ -15,13 +15,14 @@
 #define DC_SHARING_RETRY_MS 10
 
 /* The system's spooler may give a new document the spool file name of a
- * document another process has just ended and is still handing on (see
- * LockSpoolNames). Starting and ending a document therefore take the named
- * mutex SPOOL_NAMES_MUTEX, shared by every process of this program, and a
- * start searches a free name (each start refused with a sharing violation
- * moves to the next name) for at most SPOOL_NAME_BUDGET_MS, the wait for the
- * mutex included. An end waits as long for the mutex. */
+ * document another process has just ended and is still handing on. Starting
+ * and ending a document therefore take the named mutex SPOOL_NAMES_MUTEX,
+ * shared by every process of this program, waiting for it at most
+ * SPOOL_NAMES_WAIT_MS; a start then searches a free name (each start refused
+ * with a sharing violation moves to the next name) for at most
+ * SPOOL_NAME_BUDGET_MS. */
 #define SPOOL_NAMES_MUTEX    "Quennor JobHelper Spool Names"
+#define SPOOL_NAMES_WAIT_MS  120000
 #define SPOOL_NAME_BUDGET_MS 30000
 
 typedef struct ForwardTarget {
@@ -44,7 +45,7 @@ typedef struct ForwardTarget {
  * (NULL gives DEFAULT_DOCUMENT_NAME, an empty name stays empty) on each; a
  * DC refused with a sharing violation is retried, and each document start
  * searches a spool file name under the spool-names mutex, both within
- * SPOOL_NAME_BUDGET_MS.
+ * SPOOL_NAME_BUDGET_MS (the wait for the mutex apart).
  * Allocates pTarget->phCopyDCs (one zeroed entry per copy; the caller frees
  * it with HeapFree). Gives 1 on success; 0 otherwise, with every DC deleted,
  * the printer closed and the error code in pTarget->dwLastError; the failure

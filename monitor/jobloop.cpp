@@ -300,9 +300,9 @@ static void PlayNewPage(JobState *pJob, DWORD nIndex, const ForwardPage *pPage)
 {
     char szPrinter[PRINTER_NAME_SIZE];
     ForwardTarget *pTarget = &pJob->pTargets[nIndex];
-    ReadRedirectPrinterName(pJob, nIndex, szPrinter);
     if (pTarget->nOutcome != TARGET_PENDING)
         return;
+    ReadRedirectPrinterName(pJob, nIndex, szPrinter);
     BOOL bInStep = pTarget->bActive && pTarget->dwPagesPlayed == pJob->dwPagesConsumed;
     if (bInStep || pPage->nState != FWD_PAGE_READY)
         DoPrintPage(szPrinter, pJob->szDocumentName, pPage, pTarget, pJob->pszPrinterName, pTarget->dwCopies);
@@ -359,21 +359,9 @@ static void FinishForwarding(JobState *pJob)
     ReleaseTargets(pJob);
 }
 
-/* TRUE when target nIndex has something to do in this cycle: a try, pages
- * to catch up, or its documents to end. */
-static BOOL TargetHasStep(const JobState *pJob, DWORD nIndex, const RetryJob *pRetry)
-{
-    const ForwardTarget *pTarget = &pJob->pTargets[nIndex];
-    if (pTarget->nOutcome != TARGET_PENDING)
-        return FALSE;
-    return IsTryDue(pTarget, pRetry) || (pTarget->bActive && pTarget->dwPagesPlayed < pRetry->dwPages) ||
-           (pTarget->bActive && pJob->bPagesDone);
-}
-
-/* Tries the printers that are away, sends the printers that came back the
- * pages they missed and, once the last page has been consumed, ends the
- * documents of the printers that have had every page; finishes when every
- * printer has printed or been given up. */
+/* Runs the step of every printer that has one in this cycle (SettleTarget);
+ * finishes once the last page has been consumed and every printer has
+ * printed or been given up. */
 static void SettleTargets(JobState *pJob)
 {
     char szPrinter[PRINTER_NAME_SIZE];
@@ -381,17 +369,11 @@ static void SettleTargets(JobState *pJob)
     MakeRetryJob(pJob, &stRetry);
     BOOL bSettled = TRUE;
     for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
-        ForwardTarget *pTarget = &pJob->pTargets[i];
-        if (TargetHasStep(pJob, i, &stRetry)) {
+        if (TargetHasStep(&pJob->pTargets[i], &stRetry)) {
             ReadRedirectPrinterName(pJob, i, szPrinter);
-            if (IsTryDue(pTarget, &stRetry))
-                StartTarget(pTarget, szPrinter, &stRetry);
-            if (pTarget->bActive)
-                CatchUpTarget(pTarget, szPrinter, &stRetry);
-            if (pTarget->bActive && pJob->bPagesDone && pTarget->dwPagesPlayed == stRetry.dwPages)
-                EndTarget(pTarget, szPrinter, &stRetry);
+            SettleTarget(&pJob->pTargets[i], szPrinter, &stRetry);
         }
-        bSettled = bSettled && pTarget->nOutcome != TARGET_PENDING;
+        bSettled = bSettled && pJob->pTargets[i].nOutcome != TARGET_PENDING;
     }
     if (pJob->bPagesDone && bSettled)
         FinishForwarding(pJob);

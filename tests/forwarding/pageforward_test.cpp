@@ -195,3 +195,49 @@ TEST(PageForward, DoPrintPage)
     HeapFree(GetProcessHeap(), 0, st.phCopyDCs);
     DeleteTestPrinterKeys();
 }
+
+/* A page kept while it is read comes back from its kept file with the same
+ * device mode, Bates values and metafile; a kept file cut short, one never
+ * written and one that cannot be written are told apart. */
+TEST(PageForward, KeptPage)
+{
+    const int nJob = 7302;
+    std::string dir = MakeTempDir("kept"), keep = dir + "\\1.kpg";
+    std::vector<BYTE> devMode = JobDevMode("JH_PDF_C", DMORIENT_LANDSCAPE);
+    WriteSpoolPage(nJob, 1, WithPlaceablePrefix(MakeEmfBytes({ "kept" }, true), 24), &devMode);
+    RegSetDword(DocumentKeyPath(nJob), "Bates start number", 7);
+    RegSetDword(DocumentKeyPath(nJob), "Current Bates number", 2);
+    ForwardPage stRead, stKept;
+    ASSERT_EQ(RET_PAGE_READY, ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, keep.c_str(), &stRead));
+    ASSERT_EQ(FWD_PAGE_READY, stRead.nState);
+    EXPECT_EQ(0u, stRead.dwKeepError);
+    LoadKeptPage(keep.c_str(), 1, &stKept);
+    ASSERT_EQ(FWD_PAGE_READY, stKept.nState);
+    EXPECT_EQ(std::string((char *)devMode.data(), devMode.size()),
+              std::string((char *)stKept.pDevMode, stKept.cbDevMode));
+    EXPECT_EQ(7, stKept.nBatesStart);
+    EXPECT_EQ(2, stKept.nBatesCurrent);
+    UINT cbBits = GetEnhMetaFileBits(stRead.hMetaFile, 0, NULL);
+    std::string read(cbBits, '\0'), kept(cbBits, '\0');
+    GetEnhMetaFileBits(stRead.hMetaFile, cbBits, (BYTE *)&read[0]);
+    ASSERT_EQ(cbBits, GetEnhMetaFileBits(stKept.hMetaFile, cbBits, (BYTE *)&kept[0]));
+    EXPECT_EQ(read, kept);
+    ReleaseForwardPage(&stKept);
+
+    std::string whole = ReadWholeFile(keep);
+    WriteWholeFile(keep, whole.substr(0, whole.size() - 8));
+    LoadKeptPage(keep.c_str(), 1, &stKept);
+    EXPECT_EQ(FWD_PAGE_REFUSED, stKept.nState);
+    ReleaseForwardPage(&stKept);
+    LoadKeptPage((dir + "\\2.kpg").c_str(), 2, &stKept);
+    EXPECT_EQ(FWD_PAGE_UNREADABLE, stKept.nState);
+    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, stKept.dwError);
+    ReleaseForwardPage(&stKept);
+    ReleaseForwardPage(&stRead);
+
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, (dir + "\\missing\\1.kpg").c_str(), &stRead);
+    EXPECT_EQ(FWD_PAGE_READY, stRead.nState);
+    EXPECT_EQ((DWORD)ERROR_PATH_NOT_FOUND, stRead.dwKeepError);
+    ReleaseForwardPage(&stRead);
+    DeleteTestPrinterKeys();
+}
