@@ -139,7 +139,7 @@ static void LogRefusedPage(const ForwardPage *pPage, const char *pszPrinter)
         LogMessage("Page %d not printed on %s: broken metafile record at offset %d.", pPage->dwPage, pszPrinter,
                    pLayout->dwBadRecord);
         break;
-    case PAGE_UNSAFE_RECORD:
+    case PAGE_BAD_HEADER:
         LogMessage("Page %d not printed on %s: metafile record of type %d at offset %d %s.", pPage->dwPage,
                    pszPrinter, pLayout->stFault.dwType, pLayout->stFault.dwOffset,
                    GetEmfFaultText(pLayout->stFault.nReason));
@@ -350,9 +350,23 @@ static void LogStampResult(int nStampLog, int nResult, DWORD dwCopy)
         LogMessage(pLines->pszDrawn, dwCopy);
 }
 
-/* Watermark under the page, the page itself over the printable area. A
- * record the player cannot be trusted with is left out, and logged once
- * for the page on this printer. */
+/* Logs the records a play of the page left out; one line. */
+static void LogLeftOutRecords(const PrinterPass *pPass, const EmfPlayReport *pReport)
+{
+    const EmfFault *pFirst = &pReport->stFirst;
+    if (pReport->nLeftOut == 1)
+        LogMessage("Page %d printed on %s without its metafile record of type %d at offset %d, which %s.",
+                   pPass->pPage->dwPage, pPass->pszPrinter, pFirst->dwType, pFirst->dwOffset,
+                   GetEmfFaultText(pFirst->nReason));
+    else
+        LogMessage("Page %d printed on %s without %d of its metafile records; the first, of type %d at offset %d, "
+                   "%s.", pPass->pPage->dwPage, pPass->pszPrinter, pReport->nLeftOut, pFirst->dwType,
+                   pFirst->dwOffset, GetEmfFaultText(pFirst->nReason));
+}
+
+/* Watermark under the page, the page itself over the printable area. The
+ * records the checking player leaves out are logged once for the page on
+ * this printer. */
 static void DrawPageBody(const CopyTarget *pCopy, PrinterPass *pPass)
 {
     const ForwardPage *pPage = pPass->pPage;
@@ -360,13 +374,11 @@ static void DrawPageBody(const CopyTarget *pCopy, PrinterPass *pPass)
                               pCopy->ptPhysPageInPixels, pPass->pTarget->nJobNumber);
     LogStampResult(STAMP_LOG_WATERMARK, nStamp, pCopy->dwCopy);
     RECT rcPage = { 0, 0, pCopy->nWidth - 1, pCopy->nHeight - 1 };
-    EmfFault stSkipped;
-    if (!PlayCheckedMetaFile(pCopy->hdc, pPage->hMetaFile, &rcPage, &stSkipped))
+    EmfPlayReport stReport;
+    if (!PlayCheckedMetaFile(pCopy->hdc, pPage->hMetaFile, &rcPage, &stReport))
         LogMessage("Error sending data to the printer (copy: %d). Error: %d", pCopy->dwCopy, GetLastError());
-    if (stSkipped.nReason != EMF_RECORD_OK && !pPass->bSkipLogged) {
-        LogMessage("Page %d printed on %s without its metafile record of type %d at offset %d, which %s.",
-                   pPage->dwPage, pPass->pszPrinter, stSkipped.dwType, stSkipped.dwOffset,
-                   GetEmfFaultText(stSkipped.nReason));
+    if (stReport.nLeftOut != 0 && !pPass->bSkipLogged) {
+        LogLeftOutRecords(pPass, &stReport);
         pPass->bSkipLogged = TRUE;
     }
 }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <winspool.h>
+#include "forwarding/emfplay.h"
 #include "forwarding/pagereader.h"
 #include "forwarding/printsession.h"
 #include "jobprotocol/jobkeys.h"

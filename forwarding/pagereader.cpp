@@ -1,9 +1,9 @@
 /*
  * EMF spool page reader. The platform's metafile player trusts the record
  * sizes (a record of size 0 makes it loop forever, a record past the end makes
- * it read outside the page) and what every record says about its own data,
- * so the chain is walked and each record checked here before anything is
- * built from the bytes.
+ * it read outside the page) and the header's handle count, so the chain is
+ * walked and the header checked here before anything is built from the
+ * bytes; a page without a usable chain or header is refused whole.
  */
 #include "forwarding/pagereader.h"
 
@@ -52,10 +52,14 @@ int CheckPageBytes(const BYTE *pBuffer, DWORD cbBuffer, PageLayout *pLayout)
         return PAGE_SIZE_PAST_END;
     }
     int nResult = PAGE_OK;
-    if (!CheckRecordChain(pMetaFile, stLayout.cbMetaFile, &stLayout.dwBadRecord))
+    if (!CheckRecordChain(pMetaFile, stLayout.cbMetaFile, &stLayout.dwBadRecord)) {
         nResult = PAGE_BROKEN_RECORD;
-    else if (CheckMetaFileRecords(pMetaFile, stLayout.cbMetaFile, &stLayout.stFault) != EMF_RECORD_OK)
-        nResult = PAGE_UNSAFE_RECORD;
+    } else {
+        stLayout.stFault.nReason = CheckMetaFileHeader(pMetaFile, stLayout.cbMetaFile);
+        stLayout.stFault.dwType = ReadDword(pMetaFile);
+        if (stLayout.stFault.nReason != EMF_RECORD_OK)
+            nResult = PAGE_BAD_HEADER;
+    }
     if (pLayout)
         *pLayout = stLayout;
     return nResult;

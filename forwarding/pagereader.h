@@ -1,7 +1,8 @@
 /*
  * EMF spool page reader: reads a page's spool file and builds an enhanced
- * metafile handle from its bytes, after checking that every byte the player
- * will touch lies inside what was read.
+ * metafile handle from its bytes, after checking that the header and the
+ * record chain that the player walks lie inside what was read. What each
+ * record holds is checked as it is played (emfplay.h).
  */
 #ifndef JH_FORWARDING_PAGEREADER_H
 #define JH_FORWARDING_PAGEREADER_H
@@ -20,22 +21,23 @@
 #define PAGE_SHORT_HEADER      2 /* fewer bytes than the metafile header */
 #define PAGE_SIZE_PAST_END     3 /* nBytes reaches past the bytes read */
 #define PAGE_BROKEN_RECORD     4 /* a record of size 0, unaligned, or past nBytes */
-#define PAGE_UNSAFE_RECORD     5 /* a record the player cannot be trusted with */
+#define PAGE_BAD_HEADER        5 /* a metafile header the player cannot use */
 
 /* Where the metafile lies in a page buffer. */
 typedef struct PageLayout {
     DWORD dwOffset;     /* 0, or PLACEABLE_PREFIX_SIZE behind the placeable key */
     DWORD cbMetaFile;   /* the header's nBytes */
     DWORD dwBadRecord;  /* PAGE_BROKEN_RECORD: offset of the bad record in the metafile */
-    EmfFault stFault;   /* PAGE_UNSAFE_RECORD: the record and why */
+    EmfFault stFault;   /* PAGE_BAD_HEADER: the header and why */
 } PageLayout;
 
 /* Checks cbBuffer bytes of a page: finds the metafile (behind the 24-byte
  * placeable prefix when the buffer starts with PLACEABLE_KEY), takes its
- * nBytes, walks the record chain and checks every record against the rules
- * of its type (CheckMetaFileRecords). Gives PAGE_OK with *pLayout filled, or
- * one of the PAGE_* failures (pLayout->dwBadRecord set for a broken record,
- * pLayout->stFault for an unsafe one). The builder checks the signature. */
+ * nBytes, walks the record chain and checks the header
+ * (CheckMetaFileHeader). Gives PAGE_OK with *pLayout filled, or one of the
+ * PAGE_* failures, which refuse the whole page (pLayout->dwBadRecord set for
+ * a broken record, pLayout->stFault for the header). The builder checks the
+ * signature. */
 int CheckPageBytes(const BYTE *pBuffer, DWORD cbBuffer, PageLayout *pLayout);
 
 /* Walks the records of a metafile of cbMetaFile bytes: each record must be at

@@ -5,6 +5,7 @@
  */
 #include "stamping/imageload.h"
 #include <winspool.h>
+#include <stddef.h>
 #include <string.h>
 
 /* Bytes of a bitmap file's BITMAPFILEHEADER, skipped when reading it. */
@@ -72,25 +73,6 @@ static HGLOBAL CallLoaderEntry(HMODULE hLibrary, int nKind, const char *pszAnsiP
     }
     PFN_LOADTIFFINTODIB pfnLoadTiff = (PFN_LOADTIFFINTODIB)GetProcAddress(hLibrary, "LoadTiffIntoDIB");
     return pfnLoadTiff != NULL ? pfnLoadTiff(pszAnsiPath, 0, 0) : NULL;
-}
-
-/* Reads the cbDib bytes after the file header of hFile into a new movable
- * block; NULL when the block cannot be had or the bytes cannot be read. */
-static HGLOBAL ReadDibBytes(HANDLE hFile, DWORD cbDib)
-{
-    HGLOBAL hDib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, cbDib);
-    void *pDib = hDib != NULL ? GlobalLock(hDib) : NULL;
-    DWORD cbRead = 0;
-    BOOL bRead = pDib != NULL
-                 && SetFilePointer(hFile, WM_BITMAP_FILE_HEADER_SIZE, NULL, FILE_BEGIN) != INVALID_SET_FILE_POINTER
-                 && ReadFile(hFile, pDib, cbDib, &cbRead, NULL) && cbRead == cbDib;
-    if (pDib != NULL)
-        GlobalUnlock(hDib);
-    if (!bRead && hDib != NULL) {
-        GlobalFree(hDib);
-        hDib = NULL;
-    }
-    return hDib;
 }
 
 /* ---- Picture sizes from file headers --------------------------------- */
@@ -307,6 +289,65 @@ int GetWatermarkLoaderKind(const WCHAR *pszImagePath)
     return WM_LOADER_TIFF;
 }
 
+/* ---- Bitmap files ----------------------------------------------------- */
+
+SIZE_T GetDibInfoBytes(const BYTE *pDib, SIZE_T cbDib)
+{
+    if (pDib == NULL || cbDib < 12)
+        return 0;
+    SIZE_T cbHeader = Le32(pDib);
+    if (cbHeader == 12) {
+        DWORD nBits = Le16(pDib + 10);
+        return 12 + (nBits <= 8 ? ((SIZE_T)1 << nBits) * 3 : 0);
+    }
+    if (cbHeader < 40 || cbHeader > cbDib)
+        return 0;
+    DWORD nBits = Le16(pDib + 14);
+    DWORD nColors = Le32(pDib + 32);
+    if (nColors == 0 && nBits <= 8)
+        nColors = 1u << nBits;
+    if (nColors > 256)
+        return 0;
+    if (cbHeader == 40 && Le32(pDib + 16) == BI_BITFIELDS)
+        cbHeader += 3 * sizeof(DWORD);
+    return cbHeader + nColors * sizeof(RGBQUAD);
+}
+
+/* Takes the bytes after a bitmap file's file header and the file's bit
+ * offset; moves the bits from that offset to right after the header, masks
+ * and colour table when the offset lies past them and inside the bytes.
+ * Gives the number of bytes in use afterwards. */
+static SIZE_T MoveBitsAfterTable(BYTE *pDib, SIZE_T cbDib, DWORD dwOffBits)
+{
+    SIZE_T cbInfo = GetDibInfoBytes(pDib, cbDib);
+    SIZE_T nBits = dwOffBits > WM_BITMAP_FILE_HEADER_SIZE ? dwOffBits - WM_BITMAP_FILE_HEADER_SIZE : 0;
+    if (cbInfo == 0 || nBits <= cbInfo || nBits >= cbDib)
+        return cbDib;
+    MoveMemory(pDib + cbInfo, pDib + nBits, cbDib - nBits);
+    return cbDib - (nBits - cbInfo);
+}
+
+/* Reads the cbDib bytes after the file header of hFile into a new movable
+ * block, the bits moved to the file's bit offset dwOffBits says; NULL when
+ * the block cannot be had or the bytes cannot be read. */
+static HGLOBAL ReadDibBytes(HANDLE hFile, DWORD cbDib, DWORD dwOffBits)
+{
+    HGLOBAL hDib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, cbDib);
+    BYTE *pDib = hDib != NULL ? (BYTE *)GlobalLock(hDib) : NULL;
+    SIZE_T cbUsed = cbDib;
+    BOOL bRead = pDib != NULL && ReadBytesAt(hFile, WM_BITMAP_FILE_HEADER_SIZE, pDib, cbDib);
+    if (bRead)
+        cbUsed = MoveBitsAfterTable(pDib, cbDib, dwOffBits);
+    if (pDib != NULL)
+        GlobalUnlock(hDib);
+    if (!bRead && hDib != NULL) {
+        GlobalFree(hDib);
+        return NULL;
+    }
+    HGLOBAL hSmaller = cbUsed < cbDib ? GlobalReAlloc(hDib, cbUsed, GMEM_MOVEABLE) : NULL;
+    return hSmaller != NULL ? hSmaller : hDib;
+}
+
 HGLOBAL ReadBitmapFileIntoDIB(const WCHAR *pszImagePath)
 {
     if (pszImagePath == NULL)
@@ -318,9 +359,11 @@ HGLOBAL ReadBitmapFileIntoDIB(const WCHAR *pszImagePath)
     HGLOBAL hDib = NULL;
     LARGE_INTEGER liSize;
     liSize.QuadPart = 0;
+    BYTE abOffBits[4];
     if (GetFileSizeEx(hFile, &liSize) && liSize.QuadPart > WM_BITMAP_FILE_HEADER_SIZE
-        && (ULONGLONG)liSize.QuadPart <= WM_MAX_BITMAP_FILE_BYTES)
-        hDib = ReadDibBytes(hFile, (DWORD)liSize.QuadPart - WM_BITMAP_FILE_HEADER_SIZE);
+        && (ULONGLONG)liSize.QuadPart <= WM_MAX_BITMAP_FILE_BYTES
+        && ReadBytesAt(hFile, offsetof(BITMAPFILEHEADER, bfOffBits), abOffBits, sizeof(abOffBits)))
+        hDib = ReadDibBytes(hFile, (DWORD)liSize.QuadPart - WM_BITMAP_FILE_HEADER_SIZE, Le32(abOffBits));
     CloseHandle(hFile);
     return hDib;
 }

@@ -51,10 +51,23 @@ int GetWatermarkLoaderKind(const WCHAR *pszImagePath);
  * a block on its own); otherwise frees it and gives NULL. */
 HGLOBAL KeepAcceptedPicture(HGLOBAL hDib);
 
+/* Takes the first cbDib bytes of a packed DIB; gives the bytes that its
+ * header, bit masks and colour table take before the pixels, by the rule the
+ * platform's DIB functions use: a 12-byte core header is followed by 3-byte
+ * entries, 2 to the bit count of them up to 8 bits; any header of 40 bytes or
+ * more by three masks when it is exactly 40 bytes with BI_BITFIELDS, then by
+ * biClrUsed 4-byte entries (2 to the bit count up to 8 bits when 0). Gives 0
+ * for a header of another size, one longer than cbDib, or more than 256
+ * colours. The result may exceed cbDib. */
+SIZE_T GetDibInfoBytes(const BYTE *pDib, SIZE_T cbDib);
+
 /* Takes a bitmap file's path; gives a new movable block with the file's
- * bytes after its 14-byte file header, unchanged and unexamined, or NULL
- * when the file cannot be read, is no longer than 14 bytes or longer than
- * WM_MAX_BITMAP_FILE_BYTES. */
+ * bytes after its 14-byte file header (whatever its signature), or NULL when
+ * the file cannot be read, is no longer than 14 bytes or longer than
+ * WM_MAX_BITMAP_FILE_BYTES. When the file's bit offset lies past the header,
+ * masks and colour table and inside the file, the bits are taken from there
+ * and follow the colour table in the block; an offset of 0, or one that
+ * cannot be right, leaves the bytes as they are. */
 HGLOBAL ReadBitmapFileIntoDIB(const WCHAR *pszImagePath);
 
 /* Takes a library name as stored in the device mode and a buffer of

@@ -34,8 +34,9 @@ inline LONG PackedPointY(ULONGLONG pt)
 
 /* Paints the job's watermark picture for page dwPage on hdc, before the page
  * content; nJobNumber selects the job's profile. STAMP_SWITCHED_OFF also when
- * the picture cannot be loaded or converted; STAMP_FAILED also when page 1
- * asks for a first-page picture that is named nowhere. The lightened picture
+ * the page's picture file name is empty; STAMP_FAILED also when the named
+ * picture cannot be read, loaded or converted, and when page 1 asks for a
+ * first-page picture that is named nowhere. The lightened picture
  * is kept (one for each orientation, and one for each orientation's
  * first-page picture) and painted again while its file, size, last write,
  * loader library and brightness stay the same, until ReleaseWatermarkCache.

@@ -17,6 +17,9 @@
 /* Converted bitmaps larger than this are refused (StretchDIBits and
  * biSizeImage count in 32 bits). */
 #define WM_MAX_CONVERTED_BYTES ((ULONGLONG)0x7FFFFF00)
+/* Rows of a picture that the platform decodes are drawn a strip of about
+ * this many bytes at a time. */
+#define WM_DECODE_STRIP_BYTES ((SIZE_T)4 << 20)
 /* Tiling paints at most about this many tiles across and down; smaller
  * pictures are replicated into a larger tile first. */
 #define WM_MAX_TILES_PER_SIDE ((ULONGLONG)8)
@@ -148,8 +151,7 @@ static void FillConvertedHeader(BITMAPINFOHEADER *pOut, const BITMAPINFOHEADER *
     pOut->biClrImportant = 0;
 }
 
-/* Converts every row of the source DIB into 24-bit rows at pOutPixels;
- * other depths than 1, 8 and 24 bits leave the (zeroed) rows as they are. */
+/* Converts every row of the plain source DIB into 24-bit rows at pOutPixels. */
 static void ConvertRows(const BYTE *pSource, const WatermarkDibLayout *pLayout, BYTE *pOutPixels, float fLift)
 {
     const RGBQUAD *pTable = (const RGBQUAD *)(pSource + sizeof(BITMAPINFOHEADER));
@@ -169,25 +171,153 @@ static void ConvertRows(const BYTE *pSource, const WatermarkDibLayout *pLayout, 
     }
 }
 
-/* A new movable 24-bit packed DIB converted from the locked source; NULL
- * when the block cannot be had. */
-static HGLOBAL ConvertLockedSource(const BYTE *pSource, const WatermarkDibLayout *pLayout, float fLift)
+/* A new movable, locked 24-bit packed DIB with the size and resolution of
+ * pShape and its header filled; NULL when it cannot be had. */
+static HGLOBAL NewConvertedDib(const BITMAPINFOHEADER *pShape, BYTE **ppOut)
 {
-    DWORD cbImage = (DWORD)(RowBytes(24, pLayout->nWidth) * pLayout->nHeight);
+    DWORD cbImage = (DWORD)(RowBytes(24, pShape->biWidth) * pShape->biHeight);
     HGLOBAL hOut = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BITMAPINFOHEADER) + cbImage);
-    if (hOut == NULL)
-        return NULL;
-    BYTE *pOut = (BYTE *)GlobalLock(hOut);
-    if (pOut == NULL) {
-        GlobalFree(hOut);
+    *ppOut = hOut != NULL ? (BYTE *)GlobalLock(hOut) : NULL;
+    if (*ppOut == NULL) {
+        if (hOut != NULL)
+            GlobalFree(hOut);
         return NULL;
     }
+    FillConvertedHeader((BITMAPINFOHEADER *)*ppOut, pShape, cbImage);
+    return hOut;
+}
+
+/* A new movable 24-bit packed DIB converted from the locked plain source;
+ * NULL when the block cannot be had. */
+static HGLOBAL ConvertLockedSource(const BYTE *pSource, const WatermarkDibLayout *pLayout, float fLift)
+{
     BITMAPINFOHEADER stSource;
     CopyMemory(&stSource, pSource, sizeof(stSource));
-    FillConvertedHeader((BITMAPINFOHEADER *)pOut, &stSource, cbImage);
+    BYTE *pOut = NULL;
+    HGLOBAL hOut = NewConvertedDib(&stSource, &pOut);
+    if (hOut == NULL)
+        return NULL;
     ConvertRows(pSource, pLayout, pOut + sizeof(BITMAPINFOHEADER), fLift);
     GlobalUnlock(hOut);
     return hOut;
+}
+
+/* ---- Conversion by the platform -------------------------------------- */
+
+/* Takes a packed DIB that is not plain. Fills pShape with its width, its
+ * number of rows (positive), its compression and its resolution (0 for a
+ * core header), and gives TRUE with the offset of its pixels when it is a bitmap the platform
+ * draws and the block holds its colour table and pixels (for RLE, the
+ * biSizeImage bytes of its stream). */
+static BOOL GetDecodableShape(const BYTE *pDib, SIZE_T cbDib, BITMAPINFOHEADER *pShape, SIZE_T *pcbPixelOffset)
+{
+    SIZE_T cbInfo = GetDibInfoBytes(pDib, cbDib);
+    if (cbInfo == 0 || cbInfo > cbDib)
+        return FALSE;
+    BITMAPINFOHEADER stHeader;
+    ZeroMemory(&stHeader, sizeof(stHeader));
+    CopyMemory(&stHeader.biSize, pDib, sizeof(stHeader.biSize));
+    if (stHeader.biSize != sizeof(BITMAPCOREHEADER)) {
+        CopyMemory(&stHeader, pDib, sizeof(stHeader));
+    } else {
+        BITMAPCOREHEADER stCore;
+        CopyMemory(&stCore, pDib, sizeof(stCore));
+        stHeader.biWidth = stCore.bcWidth;
+        stHeader.biHeight = stCore.bcHeight;
+        stHeader.biPlanes = stCore.bcPlanes;
+        stHeader.biBitCount = stCore.bcBitCount;
+    }
+    UINT nBits = stHeader.biBitCount;
+    DWORD dwCompression = stHeader.biCompression;
+    BOOL bBottomUp = stHeader.biHeight > 0;
+    BOOL bKnown = (dwCompression == BI_RGB && IsKnownDepth(nBits))
+                  || (dwCompression == BI_BITFIELDS && (nBits == 16 || nBits == 32))
+                  || (dwCompression == BI_RLE8 && nBits == 8 && bBottomUp)
+                  || (dwCompression == BI_RLE4 && nBits == 4 && bBottomUp);
+    ULONGLONG nRows = bBottomUp ? (ULONGLONG)stHeader.biHeight : 0 - (ULONGLONG)(LONGLONG)stHeader.biHeight;
+    if (!bKnown || stHeader.biPlanes != 1 || stHeader.biWidth <= 0 || nRows == 0
+        || nRows > WM_MAX_CONVERTED_BYTES / RowBytes(24, stHeader.biWidth))
+        return FALSE;
+    SIZE_T cbPixels = cbDib - cbInfo;
+    BOOL bRle = dwCompression == BI_RLE8 || dwCompression == BI_RLE4;
+    if (bRle ? stHeader.biSizeImage == 0 || stHeader.biSizeImage > cbPixels
+             : nRows > cbPixels / RowBytes(nBits, stHeader.biWidth))
+        return FALSE;
+    ZeroMemory(pShape, sizeof(*pShape));
+    pShape->biWidth = stHeader.biWidth;
+    pShape->biHeight = (LONG)nRows;
+    pShape->biCompression = dwCompression;
+    pShape->biXPelsPerMeter = stHeader.biXPelsPerMeter;
+    pShape->biYPelsPerMeter = stHeader.biYPelsPerMeter;
+    *pcbPixelOffset = cbInfo;
+    return TRUE;
+}
+
+/* Has the platform draw the packed DIB pDib (pixels at pBits, shape pShape
+ * from GetDecodableShape) onto white 24-bit strips of a memory DC, a few
+ * megabytes at a time (RLE, which the platform expands whole for every
+ * call, in one strip), and lifts each row into the bottom-up rows at
+ * pOutPixels. Pixels that the bitmap leaves out (RLE skips) stay white.
+ * FALSE when the DC or strip cannot be had or the platform refuses the
+ * bitmap. */
+static BOOL DecodeRows(const BYTE *pDib, const BYTE *pBits, const BITMAPINFOHEADER *pShape, BYTE *pOutPixels,
+                       float fLift)
+{
+    LONG nWidth = pShape->biWidth, nRows = pShape->biHeight;
+    SIZE_T cbRow = (SIZE_T)RowBytes(24, nWidth);
+    SIZE_T nFit = WM_DECODE_STRIP_BYTES / cbRow;
+    BOOL bRle = pShape->biCompression == BI_RLE8 || pShape->biCompression == BI_RLE4;
+    LONG nStrip = bRle || nFit >= (SIZE_T)nRows ? nRows : nFit < 1 ? 1 : (LONG)nFit;
+    BITMAPINFO stStrip;
+    ZeroMemory(&stStrip, sizeof(stStrip));
+    stStrip.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    stStrip.bmiHeader.biWidth = nWidth;
+    stStrip.bmiHeader.biHeight = -nStrip;
+    stStrip.bmiHeader.biPlanes = 1;
+    stStrip.bmiHeader.biBitCount = 24;
+    stStrip.bmiHeader.biCompression = BI_RGB;
+    void *pvStrip = NULL;
+    HDC hdc = CreateCompatibleDC(NULL);
+    HBITMAP hStrip = hdc != NULL ? CreateDIBSection(hdc, &stStrip, DIB_RGB_COLORS, &pvStrip, NULL, 0) : NULL;
+    HGDIOBJ hOld = hStrip != NULL ? SelectObject(hdc, hStrip) : NULL;
+    BOOL bDrawn = hOld != NULL && pvStrip != NULL;
+    for (LONG yTop = 0; bDrawn && yTop < nRows; yTop += nStrip) {
+        BYTE *pStrip = (BYTE *)pvStrip;
+        FillMemory(pStrip, cbRow * nStrip, 0xFF);
+        bDrawn = SetDIBitsToDevice(hdc, 0, -yTop, nWidth, nRows, 0, 0, 0, nRows, pBits, (const BITMAPINFO *)pDib,
+                                   DIB_RGB_COLORS) != 0;
+        GdiFlush();
+        for (LONG y = yTop; bDrawn && y < nRows && y < yTop + nStrip; y++)
+            LiftRow24(pStrip + cbRow * (y - yTop), pOutPixels + cbRow * (nRows - 1 - y), nWidth, fLift);
+    }
+    if (hOld != NULL)
+        SelectObject(hdc, hOld);
+    if (hStrip != NULL)
+        DeleteObject(hStrip);
+    if (hdc != NULL)
+        DeleteDC(hdc);
+    return bDrawn;
+}
+
+/* A new movable 24-bit packed DIB decoded by the platform from the locked
+ * source and lifted; NULL when the source is not a bitmap the platform
+ * draws or memory cannot be had. */
+static HGLOBAL DecodeLockedSource(const BYTE *pSource, SIZE_T cbSource, float fLift)
+{
+    BITMAPINFOHEADER stShape;
+    SIZE_T cbPixelOffset = 0;
+    if (!GetDecodableShape(pSource, cbSource, &stShape, &cbPixelOffset))
+        return NULL;
+    BYTE *pOut = NULL;
+    HGLOBAL hOut = NewConvertedDib(&stShape, &pOut);
+    if (hOut == NULL)
+        return NULL;
+    BOOL bDecoded = DecodeRows(pSource, pSource + cbPixelOffset, &stShape, pOut + sizeof(BITMAPINFOHEADER), fLift);
+    GlobalUnlock(hOut);
+    if (bDecoded)
+        return hOut;
+    GlobalFree(hOut);
+    return NULL;
 }
 
 /* ---- Painting -------------------------------------------------------- */
@@ -378,15 +508,18 @@ static HGLOBAL GetCachedPicture(int nSlot, const WatermarkPictureKey *pKey, cons
 }
 
 /* Paints the chosen picture from cache slot nSlot: STAMP_DRAWN when
- * painted, STAMP_SWITCHED_OFF when it cannot be loaded or converted. A file
- * whose size and last write cannot be read empties the slot and is loaded
- * for this page only. */
+ * painted, STAMP_SWITCHED_OFF when no picture is named, STAMP_FAILED when
+ * the named one cannot be read, loaded or converted. A file whose size and
+ * last write cannot be read empties the slot and is loaded for this page
+ * only. */
 static int StampPicture(HDC hdc, const DriverDevMode *pDevMode, const WatermarkChoice *pChoice, int nSlot,
                         ULONGLONG ptPageSize)
 {
     WatermarkPictureKey stKey;
     HGLOBAL hUncached = NULL;
     HGLOBAL hLightened = NULL;
+    if (pChoice->szImage[0] == L'\0')
+        return STAMP_SWITCHED_OFF;
     if (FillPictureKey(pChoice, pDevMode, &stKey)) {
         hLightened = GetCachedPicture(nSlot, &stKey, pDevMode);
     } else {
@@ -394,7 +527,7 @@ static int StampPicture(HDC hdc, const DriverDevMode *pDevMode, const WatermarkC
         hLightened = hUncached = LoadLightenedPicture(pChoice->szImage, pChoice->dwBrightness, pDevMode);
     }
     if (hLightened == NULL)
-        return STAMP_SWITCHED_OFF;
+        return STAMP_FAILED;
     PrintWatermark(hdc, hLightened, pChoice->nPlacement, ptPageSize);
     if (hUncached != NULL)
         GlobalFree(hUncached);
@@ -441,18 +574,16 @@ BOOL GetWatermarkDibLayout(const BYTE *pDib, SIZE_T cbDib, WatermarkDibLayout *p
     BITMAPINFOHEADER stHeader;
     CopyMemory(&stHeader, pDib, sizeof(stHeader));
     UINT nBits = stHeader.biBitCount;
-    if (stHeader.biSize < sizeof(BITMAPINFOHEADER) || stHeader.biWidth <= 0 || stHeader.biHeight <= 0
-        || stHeader.biPlanes != 1 || !IsKnownDepth(nBits))
-        return FALSE;
-    BOOL bBitFields = stHeader.biCompression == BI_BITFIELDS && (nBits == 16 || nBits == 32);
-    if (stHeader.biCompression != BI_RGB && !bBitFields)
+    DWORD nClrUsed = stHeader.biClrUsed;
+    if (stHeader.biSize != sizeof(BITMAPINFOHEADER) || stHeader.biWidth <= 0 || stHeader.biHeight <= 0
+        || stHeader.biPlanes != 1 || stHeader.biCompression != BI_RGB)
         return FALSE;
     DWORD nColors = 0;
-    if (nBits == 1)
+    if (nBits == 1 && (nClrUsed == 0 || nClrUsed == 2))
         nColors = 2;
-    else if (nBits == 8)
-        nColors = stHeader.biClrUsed == 0 ? 256 : stHeader.biClrUsed;
-    if (nColors > 256)
+    else if (nBits == 8 && nClrUsed <= 256)
+        nColors = nClrUsed == 0 ? 256 : nClrUsed;
+    else if (nBits != 24 || nClrUsed != 0)
         return FALSE;
     ULONGLONG cbOffset = sizeof(BITMAPINFOHEADER) + nColors * sizeof(RGBQUAD);
     ULONGLONG cbRow = RowBytes(nBits, (ULONGLONG)stHeader.biWidth);
@@ -482,9 +613,13 @@ HGLOBAL ApplyWatermarkBrightness(HGLOBAL hSourceDib, DWORD dwBrightness)
     if (pSource == NULL)
         return NULL;
     HGLOBAL hOut = NULL;
+    SIZE_T cbSource = GlobalSize(hSourceDib);
+    float fLift = GetWatermarkLift(dwBrightness);
     WatermarkDibLayout stLayout;
-    if (GetWatermarkDibLayout(pSource, GlobalSize(hSourceDib), &stLayout))
-        hOut = ConvertLockedSource(pSource, &stLayout, GetWatermarkLift(dwBrightness));
+    if (GetWatermarkDibLayout(pSource, cbSource, &stLayout))
+        hOut = ConvertLockedSource(pSource, &stLayout, fLift);
+    else
+        hOut = DecodeLockedSource(pSource, cbSource, fLift);
     GlobalUnlock(hSourceDib);
     return hOut;
 }

@@ -21,22 +21,22 @@ typedef struct WatermarkRect {
     int xSrc, ySrc, cxSrc, cySrc;
 } WatermarkRect;
 
-/* The shape of a packed DIB that the stamp can convert. */
+/* The shape of a plain packed DIB, the kind the stamp converts pixel by
+ * pixel itself. */
 typedef struct WatermarkDibLayout {
     LONG nWidth;          /* > 0 */
     LONG nHeight;         /* > 0, bottom-up rows */
-    UINT nBitsPerPixel;   /* biBitCount x biPlanes: 1, 4, 8, 16, 24 or 32 */
-    DWORD nColors;        /* colour-table entries: 2 for 1 bit, biClrUsed (256 when 0) for 8, else 0 */
+    UINT nBitsPerPixel;   /* 1, 8 or 24 */
+    DWORD nColors;        /* colour-table entries: 2 for 1 bit, biClrUsed (256 when 0) for 8, 0 for 24 */
     SIZE_T cbPixelOffset; /* header plus colour table */
     SIZE_T cbSourceRow;   /* bytes per source row, a multiple of 4 */
 } WatermarkDibLayout;
 
 /* Takes a packed DIB's bytes and the size of its block. Fills pLayout and
- * gives TRUE when the bitmap can be converted without reading past cbDib: a
- * header of at least 40 bytes, positive width and height, one plane, a bit
- * count of 1, 4, 8, 16, 24 or 32, no compression (bit fields allowed for 16
- * and 32 bits), at most 256 colours, and a block that holds the colour
- * table and every row. FALSE, pLayout untouched, otherwise. */
+ * gives TRUE for a plain bitmap that the block holds whole: a 40-byte
+ * header, positive width and height, one plane, BI_RGB, and 1 bit with a
+ * colour table of 2 entries (biClrUsed 0 or 2), 8 bits with at most 256,
+ * or 24 bits with none. FALSE, pLayout untouched, otherwise. */
 BOOL GetWatermarkDibLayout(const BYTE *pDib, SIZE_T cbDib, WatermarkDibLayout *pLayout);
 
 /* The lift added to every colour component: brightness / 100 x 255, in
@@ -44,11 +44,17 @@ BOOL GetWatermarkDibLayout(const BYTE *pDib, SIZE_T cbDib, WatermarkDibLayout *p
 float GetWatermarkLift(DWORD dwBrightness);
 
 /* Takes a packed DIB (not freed) and a brightness percentage. Gives a new
- * movable 24-bit packed DIB of the same size with every 8- and 24-bit colour
- * component raised by the lift (capped at 255), the ink of 1-bit pictures
- * turned to the grey level of the lift and their paper kept, and all-zero
- * pixels for other depths. NULL when hSourceDib is NULL, cannot be locked,
- * fails GetWatermarkDibLayout, or the new block cannot be had. */
+ * movable bottom-up 24-bit packed DIB of the same size. A plain bitmap
+ * (GetWatermarkDibLayout) has every 8- and 24-bit colour component raised
+ * by the lift (capped at 255), and the ink of its 1-bit pictures turned to
+ * the grey level of the lift with their paper kept. Every other bitmap that
+ * the platform's DIB functions draw (1 to 32 bits, RLE4 and RLE8, bit
+ * fields, top-down rows, 12-byte core, V4 and V5 headers, colour tables on
+ * any depth; pixels right after the colour table) is decoded by the
+ * platform into 24 bits and lifted like a 24-bit picture. NULL when
+ * hSourceDib is NULL or cannot be locked, the block does not hold what its
+ * header describes, the platform refuses the bitmap, or the new block
+ * cannot be had. */
 HGLOBAL ApplyWatermarkBrightness(HGLOBAL hSourceDib, DWORD dwBrightness);
 
 /* Takes a placement code 1, 2 or 3, the page size W x H and the picture

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# End to end: jobs whose page 2 cannot be printed (a record pointing outside
-# itself, an object handle outside the table, a missing spool file, bytes
-# the system's metafile builder refuses). Each job prints pages 1 and 3,
-# logs exactly one line for page 2, and consumes every key and spool file.
+# End to end: jobs whose page 2 holds a record the player cannot be trusted
+# with (a text pointing outside itself, an object handle outside the table),
+# which print page 2 without that record, and jobs whose page 2 cannot be
+# printed at all (a header without handles, a missing spool file, bytes the
+# system's metafile builder refuses), which print pages 1 and 3. Each job
+# logs exactly one line for page 2 and consumes every key and spool file.
 set -uo pipefail
 source "$(dirname "$(realpath "$0")")/../common/checks.sh"
 build=${JH_BUILD_DIR:?}
@@ -11,9 +13,10 @@ tag=bad$$
 work=$build/test-work/$tag
 
 
-# run_job NUMBER NAME PAGE2 LINE-PATTERN
+# run_job NUMBER NAME PAGE2 PAGES LINE-PATTERN
+# PAGES: 3 when page 2 prints without a record, 2 when it is not printed.
 run_job() {
-    local job=$((5000 + $$ % 1000 * 4 + $1)) name=$2 page2=$3 pattern=$4
+    local job=$((5000 + $$ % 1000 * 8 + $1)) name=$2 page2=$3 pages=$4 pattern=$5
     local doc="${tag}_$name" dir=$work/$name
     mkdir -p "$dir/spool"
     cat > "$dir/job.ini" <<INI
@@ -44,14 +47,18 @@ INI
     done
     check "$name: one document" [ -e "$f" ]
     t=$(pdftotext "$f" - 2>/dev/null | tr -s ' \n\f' ' ')
-    check "$name: two pages" [ "$(pdfinfo "$f" 2>/dev/null | sed -n 's/^Pages: *//p')" = 2 ]
+    check "$name: $pages pages" [ "$(pdfinfo "$f" 2>/dev/null | sed -n 's/^Pages: *//p')" = "$pages" ]
     check "$name: pages 1 and 3 printed" grep -q "content of page 1 .*content of page 3" <<<"$t"
-    check "$name: page 2 not printed" eval '! grep -q "content of page 2" <<<"$t"'
+    if [ "$pages" = 3 ]; then
+        check "$name: page 2 printed with its text" grep -q "content of page 2" <<<"$t"
+    else
+        check "$name: page 2 not printed" eval '! grep -q "content of page 2" <<<"$t"'
+    fi
 
     local lines
     lines=$(sed 's/\r$//' "$dir/redirect.log" | cut -c23- | grep '^Page 2 ')
     check "$name: one line for page 2" [ "$(wc -l <<<"$lines")" = 1 ]
-    check "$name: $pattern" grep -qE "^Page 2 not printed on JH_PDF_A: $pattern$" <<<"$lines"
+    check "$name: $pattern" grep -qE "^Page 2 $pattern$" <<<"$lines"
     check "$name: page 1 and 3 without lines" eval '! sed "s/\r$//" "$dir/redirect.log" | grep -qE "Page (1|3) not printed"'
     check "$name: the job finished" grep -q "Redirect printing finished." "$dir/redirect.log"
     check "$name: spool folder empty" [ -z "$(ls -A "$dir/spool")" ]
@@ -62,10 +69,14 @@ INI
     [ $failures -ne 0 ] && { cat "$dir/jobsim.out"; sed 's/\r$//' "$dir/redirect.log"; }
 }
 
-run_job 0 outside "patch:84:44=0x7fffffff" "metafile record of type 84 at offset [0-9]+ points outside itself\."
-run_job 1 handle "patch:37:8=100" "metafile record of type 37 at offset [0-9]+ uses an object handle outside the handle table\."
-run_job 2 missing "missing" "its spool file Z:.*_2\.emf is missing\."
-run_job 3 builder "patch:1:40=0" "the system refused its metafile\."
+run_job 0 outside "patch:84:44=0x7fffffff" 3 \
+    "printed on JH_PDF_A without its metafile record of type 84 at offset [0-9]+, which points outside itself\."
+run_job 1 handle "patch:37:8=100" 3 \
+    "printed on JH_PDF_A without its metafile record of type 37 at offset [0-9]+, which uses an object handle outside the handle table\."
+run_job 2 header "patch:1:56=0" 2 \
+    "not printed on JH_PDF_A: metafile record of type 1 at offset 0 is not a usable metafile header\."
+run_job 3 missing "missing" 2 "not printed on JH_PDF_A: its spool file Z:.*_2\.emf is missing\."
+run_job 4 builder "patch:1:40=0" 2 "not printed on JH_PDF_A: the system refused its metafile\."
 
 "$build/wine-exec.sh" reg delete "HKCU\\SOFTWARE\\Quennor Software LLC\\Bad Page Printer" /f >/dev/null 2>&1
 if [ $failures -ne 0 ]; then

@@ -1,4 +1,5 @@
 #include "emfcorpus.h"
+#include "forwarding/emfcheck.h"
 #include "fwdtestutil.h"
 
 #include <cstring>
@@ -54,6 +55,24 @@ static void DrawText(HDC hdc)
     DeleteObject(hFont);
 }
 
+/* Inserts a record before the closing record of a page (or, bLast, after
+ * it, as the page's last bytes), counting it in the header. */
+static std::string InsertRecord(const std::string &page, const std::string &record, bool bLast = false)
+{
+    DWORD cbPage = 0, nRecords = 0, cbLast = 0;
+    memcpy(&cbPage, &page[48], 4);
+    memcpy(&nRecords, &page[52], 4);
+    for (DWORD dwOffset = 0; dwOffset < cbPage; dwOffset += cbLast)
+        memcpy(&cbLast, &page[dwOffset + 4], 4);
+    DWORD dwAt = bLast ? cbPage : cbPage - cbLast;
+    std::string out = page.substr(0, dwAt) + record + page.substr(dwAt);
+    cbPage += (DWORD)record.size();
+    nRecords++;
+    memcpy(&out[48], &cbPage, 4);
+    memcpy(&out[52], &nRecords, 4);
+    return out;
+}
+
 /* The recorder of this platform writes SetDIBitsToDevice records past
  * their end, so that record is put together here: an 8-bit picture at
  * (500, 100), all its rows, inserted before the closing record. */
@@ -67,17 +86,7 @@ static std::string AddSetDIBitsToDevice(const std::string &page, const std::vect
                            DIB_RGB_COLORS, 0, (DWORD)pHeader->biHeight };
     std::string record((const char *)adwFixed, sizeof(adwFixed));
     record.append((const char *)&dib[0], dib.size());
-    DWORD cbPage = 0, nRecords = 0, cbLast = 0;
-    memcpy(&cbPage, &page[48], 4);
-    memcpy(&nRecords, &page[52], 4);
-    for (DWORD dwOffset = 0; dwOffset < cbPage; dwOffset += cbLast)
-        memcpy(&cbLast, &page[dwOffset + 4], 4);
-    std::string out = page.substr(0, cbPage - cbLast) + record + page.substr(cbPage - cbLast);
-    cbPage += (DWORD)record.size();
-    nRecords++;
-    memcpy(&out[48], &cbPage, 4);
-    memcpy(&out[52], &nRecords, 4);
-    return out;
+    return InsertRecord(page, record);
 }
 
 /* Text, clipping by rectangle and region, and world transforms. */
@@ -183,12 +192,249 @@ static std::string MakeShapesPage(void)
     return CloseEmfToBytes(hdc);
 }
 
+/* ---- records as real applications write them, and records that mislead
+ * or exhaust the player ----------------------------------------------- */
+
+/* A record put together field by field. */
+struct Rec {
+    std::string bytes;
+    explicit Rec(DWORD dwType) { Put(dwType); Put(0); }
+    Rec &Put(DWORD dw) { bytes.append((const char *)&dw, 4); return *this; }
+    Rec &Put16(WORD w) { bytes.append((const char *)&w, 2); return *this; }
+    Rec &Raw(const std::string &data) { bytes += data; return *this; }
+    Rec &Zeros(size_t n) { bytes.append(n, '\0'); return *this; }
+    size_t Size() const { return bytes.size(); }
+    std::string Done() { while (bytes.size() % 4) bytes += '\0'; PutDword(bytes, 4, (DWORD)bytes.size()); return bytes; }
+};
+
+/* A BITMAPINFOHEADER of biSize bytes (40 or more: zeros after the first 40). */
+static std::string InfoHeader(DWORD biSize, LONG w, LONG h, WORD wBits, DWORD dwCompression, DWORD cbImage,
+                              DWORD nClrUsed = 0)
+{
+    Rec r(biSize);
+    r.bytes.resize(4);
+    r.Put((DWORD)w).Put((DWORD)h).Put16(1).Put16(wBits).Put(dwCompression).Put(cbImage).Put(0).Put(0).Put(nClrUsed).Put(0);
+    r.Zeros(biSize - 40);
+    return r.bytes;
+}
+
+/* Pixel rows of a w x h picture at wBits, filled with a pattern. */
+static std::string Rows(LONG w, LONG h, WORD wBits)
+{
+    std::string rows(((w * wBits + 31) / 32) * 4 * h, '\0');
+    for (size_t i = 0; i < rows.size(); i++)
+        rows[i] = (char)(i * 29 + 7);
+    return rows;
+}
+
+/* A StretchDIBits record at x of a bitmap given as header (with its colours)
+ * and bits. */
+static std::string StretchDIBitsRecord(LONG x, const std::string &info, const std::string &bits, DWORD dwUsage = 0)
+{
+    LONG w = 0, h = 0;
+    memcpy(&w, &info[4], 4);
+    memcpy(&h, &info[8], 4);
+    if (info.size() >= 12 && info[0] == 12) {
+        w = (BYTE)info[4] | ((BYTE)info[5] << 8);
+        h = (BYTE)info[6] | ((BYTE)info[7] << 8);
+    }
+    Rec r(EMR_STRETCHDIBITS);
+    r.Put(x).Put(100).Put(x + 200).Put(300).Put(x).Put(100).Put(0).Put(0).Put(w).Put(h < 0 ? -h : h);
+    r.Put(80).Put((DWORD)info.size()).Put(80 + (DWORD)info.size()).Put((DWORD)bits.size()).Put(dwUsage).Put(SRCCOPY);
+    r.Put(200).Put(200).Raw(info).Raw(bits);
+    return r.Done();
+}
+
+/* The blit records' common part up to the source fields: bounds, destination,
+ * the raster operation, the source origin and transform, the background. */
+static Rec BlitRecord(DWORD dwType, LONG nLeft)
+{
+    Rec r(dwType);
+    r.Put(nLeft).Put(10).Put(300).Put(300);
+    if (dwType == EMR_PLGBLT) {
+        r.Put(10).Put(10).Put(200).Put(10).Put(10).Put(200).Put(0).Put(0).Put(8).Put(8);
+    } else {
+        r.Put(10).Put(10).Put(200).Put(200).Put(dwType == EMR_ALPHABLEND ? 0x00FF0000 : SRCCOPY).Put(0).Put(0);
+    }
+    float afXform[6] = { 1, 0, 0, 1, 0, 0 };
+    r.bytes.append((const char *)afXform, sizeof(afXform));
+    return r.Put(0);
+}
+
+/* A blit of an 8 x 8 24-bit source without a mask; MASKBLT and PLGBLT say so
+ * with zero mask fields. */
+static std::string BlitWithoutMask(DWORD dwType)
+{
+    std::string info = InfoHeader(40, 8, 8, 24, BI_RGB, 0), bits = Rows(8, 8, 24);
+    Rec r = BlitRecord(dwType, 10);
+    DWORD cbFixed = dwType == EMR_PLGBLT ? 140 : dwType == EMR_MASKBLT ? 128 : 108;
+    r.Put(DIB_RGB_COLORS).Put(cbFixed).Put((DWORD)info.size()).Put(cbFixed + (DWORD)info.size()).Put((DWORD)bits.size());
+    if (dwType == EMR_ALPHABLEND || dwType == EMR_STRETCHBLT)
+        return r.Put(8).Put(8).Raw(info).Raw(bits).Done();
+    r.Put(0).Put(0).Put(DIB_RGB_COLORS).Put(0).Put(0).Put(0).Put(0);
+    return r.Raw(info).Raw(bits).Done();
+}
+
+/* An alpha blend of a bitmap given as header and bits, cbBits of them. */
+static std::string AlphaBlendRecord(const std::string &info, const std::string &bits, DWORD dwUsage = DIB_RGB_COLORS)
+{
+    Rec r = BlitRecord(EMR_ALPHABLEND, 10);
+    r.Put(dwUsage).Put(108).Put((DWORD)info.size()).Put(108 + (DWORD)info.size()).Put((DWORD)bits.size());
+    LONG w = 0, h = 0;
+    memcpy(&w, &info[4], 4);
+    memcpy(&h, &info[8], 4);
+    return r.Put(w).Put(h < 0 ? -h : h).Raw(info).Raw(bits).Done();
+}
+
+/* An extended pen in the published layout (52 bytes and its style
+ * entries), the pattern fields as given. */
+static std::string PublishedPen(DWORD dwIndex, DWORD dwWidth, DWORD nEntries, DWORD dwOffBmi, DWORD dwOffBits)
+{
+    Rec r(EMR_EXTCREATEPEN);
+    r.Put(dwIndex).Put(dwOffBmi).Put(0).Put(dwOffBits).Put(0);
+    r.Put(PS_GEOMETRIC | PS_SOLID).Put(dwWidth).Put(BS_SOLID).Put(RGB(0, 0, 200)).Put(0).Put(nEntries);
+    for (DWORD i = 0; i < nEntries; i++)
+        r.Put(10);
+    return r.Done();
+}
+
+/* A header whose description follows its 88 base bytes at once, as many
+ * applications write it: no extension fields, size 88 + description. */
+static std::string WithDescriptionAfterBase(const std::string &page)
+{
+    DWORD cbHeader = 0;
+    memcpy(&cbHeader, &page[4], 4);
+    std::string description;
+    for (const char *p = "written by an application\0page\0"; description.size() < 64; p++)
+        description.append(1, *p).append(1, '\0');
+    std::string header = page.substr(0, 88) + description;
+    PutDword(header, 4, (DWORD)header.size());
+    PutDword(header, 60, 32);
+    PutDword(header, 64, 88);
+    std::string out = header + page.substr(cbHeader);
+    PutDword(out, 48, (DWORD)out.size());
+    return out;
+}
+
+/* Adds nMore handle table entries to a page; gives the first new index. */
+static DWORD AddHandles(std::string &page, DWORD nMore)
+{
+    WORD nHandles = 0;
+    memcpy(&nHandles, &page[56], 2);
+    WORD nNew = (WORD)(nHandles + nMore);
+    memcpy(&page[56], &nNew, 2);
+    return nHandles;
+}
+
+/* Records that players draw and applications write, which a reading of the
+ * format alone might refuse: a description right after the 88 base bytes,
+ * a record count one off, pens with bitmap offsets but no bitmap sizes,
+ * JPEG and PNG bits handed to the device, a 12-byte core header, a colour
+ * table on 24 bits, MASKBLT and PLGBLT without a mask, a face name of 32
+ * characters without a terminator, alpha-blend bits longer than the image. */
+static std::string MakeApplicationPage(void)
+{
+    HDC hdc = BeginRecording();
+    TextOutW(hdc, 100, 100, L"Application page", 16);
+    std::string page = WithDescriptionAfterBase(CloseEmfToBytes(hdc));
+    DWORD dwFirst = AddHandles(page, 3);
+    page = InsertRecord(page, PublishedPen(dwFirst, 3, 0, 56, 56) + Rec(EMR_SELECTOBJECT).Put(dwFirst).Done());
+    page = InsertRecord(page, Rec(EMR_LINETO).Put(900).Put(900).Done());
+    const std::string jpeg("\xFF\xD8\xFF\xE0 not really a picture \xFF\xD9", 28);
+    page = InsertRecord(page, StretchDIBitsRecord(100, InfoHeader(40, 8, 8, 0, BI_JPEG, (DWORD)jpeg.size()), jpeg));
+    page = InsertRecord(page, StretchDIBitsRecord(300, InfoHeader(40, 8, 8, 0, BI_PNG, (DWORD)jpeg.size()), jpeg));
+    std::string core = Rec(12).bytes.substr(0, 4) + std::string("\x08\x00\x08\x00\x01\x00\x18\x00", 8);
+    page = InsertRecord(page, StretchDIBitsRecord(500, core, Rows(8, 8, 24)));
+    page = InsertRecord(page, StretchDIBitsRecord(700, InfoHeader(40, 8, 8, 24, BI_RGB, 0, 4) + std::string(16, '\x40'),
+                                                  Rows(8, 8, 24)));
+    page = InsertRecord(page, BlitWithoutMask(EMR_MASKBLT));
+    page = InsertRecord(page, BlitWithoutMask(EMR_PLGBLT));
+    Rec font(EMR_EXTCREATEFONTINDIRECTW);
+    font.Put(dwFirst + 1).Put((DWORD)-40).Zeros(24);
+    for (int i = 0; i < LF_FACESIZE; i++)
+        font.Put16((WORD)('A' + i % 26));
+    page = InsertRecord(page, font.Done() + Rec(EMR_SELECTOBJECT).Put(dwFirst + 1).Done());
+    page = InsertRecord(page, AlphaBlendRecord(InfoHeader(40, 4, 4, 32, BI_RGB, 0), Rows(4, 4, 32) + std::string(16, '\x7F')));
+    DWORD nRecords = 0;
+    memcpy(&nRecords, &page[52], 4);
+    PutDword(page, 52, nRecords + 1);
+    return page;
+}
+
+/* A page with one record that misleads or exhausts the player, and the
+ * reason it is to be left out for. */
+static CorpusPage Unsafe(const char *pszName, const std::string &record, int nReason, bool bLast = false)
+{
+    std::string page = MakeShapesPage();
+    AddHandles(page, 2);
+    return { "unsafe", pszName, InsertRecord(page, record, bLast), nReason };
+}
+
+/* A region record of nRects rectangles: EXTSELECTCLIPRGN or FILLRGN. */
+static std::string RegionRecord(DWORD dwType, DWORD nRects)
+{
+    Rec r(dwType);
+    if (dwType == EMR_EXTSELECTCLIPRGN)
+        r.Put(32 + nRects * 16).Put(RGN_COPY);
+    else
+        r.Put(0).Put(0).Put(2000).Put(2000).Put(32 + nRects * 16).Put(1);
+    r.Put(32).Put(RDH_RECTANGLES).Put(nRects).Put(nRects * 16).Put(0).Put(0).Put(2000).Put(2000);
+    for (DWORD i = 0; i < nRects; i++)
+        r.Put(i % 200 * 10).Put(i / 200 * 3).Put(i % 200 * 10 + 5).Put(i / 200 * 3 + 2);
+    return r.Done();
+}
+
+std::vector<CorpusPage> MakeUnsafePages()
+{
+    std::string pixels = Rows(4, 4, 32), mono = Rows(8, 8, 1);
+    std::string masks16 = InfoHeader(44, 8, 8, 16, BI_BITFIELDS, 0);
+    Rec late(EMR_STRETCHDIBITS);
+    late.Put(0).Put(0).Put(100).Put(100).Put(0).Put(0).Put(0).Put(0).Put(8).Put(8);
+    late.Put(80 + 128).Put(44).Put(80).Put(128).Put(DIB_RGB_COLORS).Put(SRCCOPY).Put(100).Put(100);
+    late.Raw(Rows(8, 8, 16)).Raw(masks16);
+    Rec brush(EMR_CREATEMONOBRUSH);
+    brush.Put(1).Put(DIB_RGB_COLORS).Put(32 + 32).Put(44).Put(32).Put(32).Raw(mono)
+        .Raw(InfoHeader(40, 8, 8, 1, BI_RGB, 0, 1)).Put(0);
+    Rec rle(EMR_STRETCHDIBITS);
+    rle.Put(0).Put(0).Put(100).Put(100).Put(0).Put(0).Put(0).Put(0).Put(20000).Put(20000);
+    rle.Put(80).Put(40 + 1024).Put(80 + 40 + 1024).Put(4).Put(DIB_RGB_COLORS).Put(SRCCOPY).Put(100).Put(100);
+    rle.Raw(InfoHeader(40, 20000, 20000, 8, BI_RLE8, 4)).Zeros(1024).Put(0x00010000);
+    std::string palette = Rec(EMR_CREATEPALETTE).Put(1).Put(0x300 | (1 << 16)).Put(0).Done();
+    std::vector<CorpusPage> out = {
+        Unsafe("alpha blend: 1 bit with palette indexes",
+               AlphaBlendRecord(InfoHeader(40, 8, 8, 1, BI_RGB, 0) + std::string(4, '\0'), mono, DIB_PAL_COLORS),
+               EMF_RECORD_BAD_BITMAP),
+        Unsafe("alpha blend: bit-field masks of 0",
+               AlphaBlendRecord(InfoHeader(40, 4, 4, 32, BI_BITFIELDS, 0) + std::string(12, '\0'), pixels),
+               EMF_RECORD_BAD_BITMAP),
+        Unsafe("alpha blend: a 44-byte header with bit fields",
+               AlphaBlendRecord(InfoHeader(44, 4, 4, 32, BI_BITFIELDS, 0) + std::string(8, '\0'), pixels),
+               EMF_RECORD_BAD_BITMAP),
+        Unsafe("RESTOREDC of INT_MIN", Rec(EMR_RESTOREDC).Put(0x80000000).Done(), EMF_RECORD_BAD_VALUE),
+        Unsafe("RLE8 of 20000 x 20000 pixels in 4 bytes", rle.Done(), EMF_RECORD_TOO_COSTLY),
+        Unsafe("palette resized to 300 million entries",
+               palette + Rec(EMR_RESIZEPALETTE).Put(1).Put(300000000).Done(), EMF_RECORD_TOO_COSTLY),
+        Unsafe("clipping region of 50000 rectangles", RegionRecord(EMR_EXTSELECTCLIPRGN, 50000), EMF_RECORD_TOO_COSTLY),
+        Unsafe("fill region of 50000 rectangles", RegionRecord(EMR_FILLRGN, 50000), EMF_RECORD_TOO_COSTLY),
+        Unsafe("published pen at the metafile's end", PublishedPen(1, 7, 0, 0, 0), EMF_RECORD_OUTSIDE, true),
+        Unsafe("published pen whose wide style entries pass the metafile's end",
+               PublishedPen(1, 7, 0, 0, 0) + Rec(EMR_SETBKMODE).Put(1).Done(), EMF_RECORD_OUTSIDE, true),
+        Unsafe("bit-field masks read after a 44-byte header", late.Done(), EMF_RECORD_OUTSIDE, true),
+        Unsafe("mono brush whose one colour is read as two", brush.Done(), EMF_RECORD_OUTSIDE, true),
+        Unsafe("alpha blend with 1 MB of bits more than its bitmap, played with them cut",
+               AlphaBlendRecord(InfoHeader(40, 4, 4, 32, BI_RGB, 0), pixels + std::string(1 << 20, '\x7F')),
+               EMF_RECORD_OK),
+    };
+    return out;
+}
+
 std::vector<CorpusPage> MakeValidPages()
 {
     std::vector<CorpusPage> pages;
     pages.push_back({ "valid", "text, clipping, transforms", MakeTextPage() });
     pages.push_back({ "valid", "bitmaps and a pattern brush", MakeBitmapPage() });
     pages.push_back({ "valid", "pens, polygons, path, regions", MakeShapesPage() });
+    pages.push_back({ "valid", "records as applications write them", MakeApplicationPage() });
     return pages;
 }
 
@@ -233,8 +479,9 @@ static void Add(std::vector<CorpusPage> &out, const CorpusPage &valid, const cha
 /* Record types that carry data of their own. */
 static BOOL CarriesData(DWORD dwType)
 {
-    static const DWORD s_adwTypes[] = { 2, 3, 4, 5, 6, 7, 8, 14, 37, 38, 39, 40, 48, 49, 70, 71, 72, 75, 76,
-                                        77, 80, 81, 82, 83, 84, 85, 86, 87, 88, 89, 90, 91, 93, 94, 95, 96, 97 };
+    static const DWORD s_adwTypes[] = { 2,  3,  4,  5,  6,  7,  8,  14, 37, 38, 39, 40, 48, 49, 70, 71,
+                                        72, 75, 76, 77, 78, 79, 80, 81, 82, 83, 84, 85, 86, 87, 88, 89,
+                                        90, 91, 93, 94, 95, 96, 97, 114 };
     for (DWORD t : s_adwTypes) {
         if (t == dwType)
             return TRUE;
@@ -293,9 +540,12 @@ static void AddBitmapVariants(std::vector<CorpusPage> &out, const CorpusPage &va
     };
     for (DWORD dwRecord : RecordOffsets(valid.bytes)) {
         DWORD dwType = Dword(valid.bytes, dwRecord);
-        DWORD dwOffBmi = dwType == EMR_BITBLT || dwType == EMR_STRETCHBLT ? 84
+        DWORD dwOffBmi = dwType == EMR_BITBLT || dwType == EMR_STRETCHBLT || dwType == EMR_MASKBLT ||
+                                 dwType == EMR_ALPHABLEND ? 84
+                         : dwType == EMR_PLGBLT ? 96
                          : dwType == EMR_STRETCHDIBITS || dwType == EMR_SETDIBITSTODEVICE ? 48
-                         : dwType == EMR_CREATEDIBPATTERNBRUSHPT || dwType == EMR_CREATEMONOBRUSH ? 16 : 0;
+                         : dwType == EMR_CREATEDIBPATTERNBRUSHPT || dwType == EMR_CREATEMONOBRUSH ? 16
+                         : dwType == EMR_EXTCREATEPEN ? 12 : 0;
         DWORD dwBmi = dwOffBmi ? Dword(valid.bytes, dwRecord + dwOffBmi) : 0;
         if (dwBmi == 0)
             continue;

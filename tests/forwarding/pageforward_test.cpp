@@ -159,6 +159,22 @@ TEST(PageForward, DoPrintPage)
     RegSetUnterminated(PageKeyPath(nJob, 8), "Forwarding", std::string(260, 'x'));
     EXPECT_EQ(RET_PAGE_READY, printPage(8, false));
 
+    /* Every object selection aimed outside the handle table: the page prints
+     * without them, one line for the page on each printer, whatever the copies. */
+    std::string misled = emf;
+    DWORD nSelections = 0, dwFirst = 0;
+    for (DWORD dwOffset = 0, cbRecord = 0; dwOffset < misled.size(); dwOffset += cbRecord) {
+        DWORD dwType = 0;
+        memcpy(&dwType, &misled[dwOffset], 4);
+        memcpy(&cbRecord, &misled[dwOffset + 4], 4);
+        if (dwType == EMR_SELECTOBJECT && nSelections++ == 0)
+            dwFirst = dwOffset;
+        if (dwType == EMR_SELECTOBJECT)
+            PutDword(misled, dwOffset + 8, 100);
+    }
+    WriteSpoolPage(nJob, 9, misled, &devMode);
+    EXPECT_EQ(RET_PAGE_READY, printPage(9, false));
+
     ForwardPage stPage;
     ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, NULL, &stPage);
     DoPrintPage(NULL, "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
@@ -167,7 +183,7 @@ TEST(PageForward, DoPrintPage)
     ReleaseForwardPage(&stPage);
     ReleaseForwardPage(&stPage);
     std::vector<std::string> lines = CloseTestLog();
-    ASSERT_EQ(9u, lines.size());
+    ASSERT_EQ(10u, lines.size());
     EXPECT_EQ("Page 1 not printed on JH_PDF_C: its page key is not ready.", lines[0]);
     EXPECT_EQ("Page 2 not printed on JH_PDF_C: its page key is not ready.", lines[1]);
     EXPECT_EQ("Page 3 not printed on JH_PDF_C: the page was abandoned.", lines[2]);
@@ -180,6 +196,11 @@ TEST(PageForward, DoPrintPage)
     EXPECT_EQ("Page 7 not printed on JH_PDF_B: its spool file " + locked + " is in use by another program.",
               lines[7]);
     EXPECT_EQ("Page 8 not printed on JH_PDF_C: its page key names no spool file.", lines[8]);
+    EXPECT_LT(1u, nSelections);
+    EXPECT_EQ("Page 9 printed on JH_PDF_C without " + std::to_string(nSelections) +
+                  " of its metafile records; the first, of type 37 at offset " + std::to_string(dwFirst) +
+                  ", uses an object handle outside the handle table.",
+              lines[9]);
 
     /* The spool file is not held open once the page is read. */
     file = WriteSpoolPage(nJob, 5, emf, &devMode);

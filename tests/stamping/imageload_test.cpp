@@ -81,19 +81,20 @@ TEST(ImageLoad, ReadBitmapFileIntoDIB)
     ASSERT_GE(bytes.size(), 1u);
     EXPECT_EQ('Z', bytes[0]);
 
-    /* The file's bytes after the header, unchanged, whatever the header
-     * claims: a wrong signature and a wrong bit offset are not looked at. */
+    /* The file's bytes after the header, unchanged, whatever the signature,
+     * when the bit offset is 0, past the file or inside the header. */
     std::vector<BYTE> dib = MakePicture24(3, 2, [](LONG x, LONG y) { return RGB(x, y, 7); });
     std::string file = MakeBitmapFile(dib);
     file[0] = 'X';
-    file[10] = 99;
-    WriteWholeFile(dir + "\\logo.bmp", file);
-    HGLOBAL hDib = ReadBitmapFileIntoDIB(Widen(dir + "\\logo.bmp").c_str());
-    bytes = FromGlobal(hDib);
-    ASSERT_GE(bytes.size(), dib.size());
-    EXPECT_TRUE(std::equal(dib.begin(), dib.end(), bytes.begin()));
-    /* The caller frees the block. */
-    EXPECT_EQ(NULL, GlobalFree(hDib));
+    for (char chOffBits : {0, 78, 20}) {
+        file[10] = chOffBits;
+        WriteWholeFile(dir + "\\logo.bmp", file);
+        HGLOBAL hDib = ReadBitmapFileIntoDIB(Widen(dir + "\\logo.bmp").c_str());
+        bytes = FromGlobal(hDib);
+        EXPECT_TRUE(bytes.size() == dib.size() && std::equal(dib.begin(), dib.end(), bytes.begin())) << +chOffBits;
+        /* The caller frees the block. */
+        EXPECT_EQ(NULL, GlobalFree(hDib));
+    }
 }
 
 TEST(ImageLoad, GetCorrectDllName)

@@ -207,7 +207,8 @@ TEST(StampCommon, UnterminatedBlockAtNoAccessPage)
 
     ULONGLONG ptPage = PackPoint(2479, 3508), ptDpi = PackPoint(300, 300);
     HDC hdc = CreateEnhMetaFileW(NULL, NULL, NULL, NULL);
-    EXPECT_EQ(STAMP_SWITCHED_OFF, AddWatermark(hdc, pBlock, DRIVER_DEVMODE_SIZE, 2, ptPage, 77));
+    /* The picture named "AAA..." cannot be read. */
+    EXPECT_EQ(STAMP_FAILED, AddWatermark(hdc, pBlock, DRIVER_DEVMODE_SIZE, 2, ptPage, 77));
     EXPECT_EQ(STAMP_DRAWN, AddAnnotation(hdc, pBlock, DRIVER_DEVMODE_SIZE, "doc", 1, ptPage, ptDpi));
     EXPECT_EQ(STAMP_FAILED, AddBatesNumber(hdc, "No Such Printer", pBlock, DRIVER_DEVMODE_SIZE, 1, 0, 1, ptPage,
                                            ptDpi));

@@ -4,7 +4,8 @@
 # single pixels of the pages back.
 #  - job 1: a bitmap-file watermark stretched over the page, and a separate
 #    JPEG first-page picture from the printer's "Watermark" key;
-#  - job 2: a JPEG watermark stretched to the page width.
+#  - job 2: a JPEG watermark stretched to the page width;
+#  - job 3: a bitmap file cut short, logged as a failure on every page.
 # The loader libraries are copies under names that only the printer-driver
 # directory's "3" folder holds.
 set -uo pipefail
@@ -142,6 +143,19 @@ if [ -n "$f2" ]; then
         check_pixel "job 2 page $p: red box drawn over the band" "$f2" $p 0.62 0.54 200 30 30
     done
 fi
+
+# Job 3: a bitmap file cut short: every page is printed without the
+# watermark and the log says so.
+head -c 100 "$work/normal.bmp" >"$work/cut.bmp"
+doc3=${tag}_cut
+write_job "$doc3" 2 "WatermarkFlags=0x5" "WatermarkFilePortrait=$(winpath "$work/cut.bmp")"
+check "job 3: jobsim and jobhelper ended with 0" [ $? -eq 0 ]
+f3=$(titled "$doc3")
+check "job 3: both pages printed" [ -n "$f3" -a "$(pdfinfo "$f3" 2>/dev/null | sed -n 's/^Pages: *//p')" = 2 ]
+[ -n "$f3" ] && check_pixel "job 3 page 1: no watermark" "$f3" 1 0.3 0.9 255 255 255
+check "job 3: a failure line for each page in the log" \
+    [ "$(grep -c 'Adding watermark failed (copy: 0)\.' "$work/$doc3.log" 2>/dev/null)" = 2 ]
+grep -a 'watermark\|Watermark' "$work/$doc3.log"
 
 if [ $failures -ne 0 ]; then
     cat "$work"/*.jobsim "$work"/*.log 2>/dev/null

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "stamping/watermark.h"
+#include "stamping/imageload.h"
 #include "stamping/stamps.h"
 #include "pictures.h"
 #include "testutil.h"
@@ -98,16 +99,6 @@ TEST(Watermark, ApplyWatermarkBrightness)
     std::vector<BYTE> dibRed = MakePackedDib(1, 1, 1, redPaper, 2, 0xFF);
     EXPECT_EQ(RGB(255, 20, 10), DibPixel(Convert(dibRed, 30), 0, 0));
 
-    /* 4 and 32 bits: all-zero pixels of the picture's size. */
-    RGBQUAD table16[16] = {};
-    for (int nBits : {4, 32}) {
-        std::vector<BYTE> other = MakePackedDib(nBits, 5, 3, table16, nBits == 4 ? 16 : 0, 0x77);
-        out = Convert(other, 30);
-        ASSERT_GE(out.size(), 40u + 16u * 3) << nBits;
-        EXPECT_EQ(5, reinterpret_cast<const BITMAPINFOHEADER *>(out.data())->biWidth);
-        for (size_t i = 40; i < 40u + 16u * 3; i++)
-            ASSERT_EQ(0, out[i]) << nBits << " byte " << i;
-    }
 }
 
 TEST(Watermark, RefusesBadBitmaps)
@@ -126,8 +117,9 @@ TEST(Watermark, RefusesBadBitmaps)
     dib = good;
     DibHeader(dib)->biHeight = 0;
     EXPECT_TRUE(Refused(dib));
-    DibHeader(dib)->biHeight = -2; /* top-down rows are not taken */
-    EXPECT_TRUE(Refused(dib));
+    DibHeader(dib)->biHeight = -2; /* top-down: not plain, drawn by the platform */
+    EXPECT_FALSE(GetWatermarkDibLayout(dib.data(), dib.size(), &layout));
+    EXPECT_EQ(good.size(), Convert(dib, 30).size());
 
     /* The header claims more rows than the block holds: one byte short. */
     dib = good;
@@ -153,9 +145,18 @@ TEST(Watermark, RefusesBadBitmaps)
     dib = good;
     DibHeader(dib)->biCompression = BI_RLE8;
     EXPECT_TRUE(Refused(dib));
+    /* RLE: only bottom-up, with a stream of 1 to the block's 16 bytes. */
+    RGBQUAD table[256] = {};
+    std::vector<BYTE> rle = MakePackedDib(8, 4, 4, table, 256, 0);
+    DibHeader(rle)->biCompression = BI_RLE8;
+    for (LONG nHeight : {4, -4})
+        for (DWORD cbStream : {16u, 0u, 17u}) {
+            DibHeader(rle)->biHeight = nHeight;
+            DibHeader(rle)->biSizeImage = cbStream;
+            EXPECT_EQ(nHeight > 0 && cbStream == 16, !Convert(rle, 30).empty()) << nHeight << " " << cbStream;
+        }
 
     /* Colour tables: more than 256 entries, or a table past the block. */
-    RGBQUAD table[256] = {};
     std::vector<BYTE> dib8 = MakePackedDib(8, 4, 4, table, 256, 0);
     ASSERT_TRUE(GetWatermarkDibLayout(dib8.data(), dib8.size(), &layout));
     EXPECT_EQ(40u + 1024u, layout.cbPixelOffset);
@@ -364,6 +365,165 @@ TEST(Watermark, PrintWatermark)
     PrintWatermark(NULL, NULL, WM_PLACE_TILE, PackPoint(12, 30));
 }
 
+namespace {
+
+/* A bitmap file's layout: header size (12, 40, 108 or 124), depth,
+ * compression, colour-table entries (biClrUsed; a full table of up to 8 bits
+ * is written as 0), bit masks (red, green, blue), top-down rows, bytes
+ * between the colour table and the bits, and its size (odd: every depth
+ * pads its rows). */
+struct BitmapVariant {
+    const char *pszName;
+    DWORD cbHeader;
+    WORD nBits;
+    DWORD dwCompression, nTable, adwMasks[3];
+    bool bTopDown;
+    DWORD cbGap;
+    LONG cx = 13, cy = 7;
+};
+
+/* The original's colour index at (x, y from the top) and its colours: 16
+ * with distinct components, black and white for 1 bit. */
+int Index(const BitmapVariant &v, LONG x, LONG y) { return (x + 3 * y + x * y) % (v.nBits == 1 ? 2 : 16); }
+COLORREF Color(const BitmapVariant &v, int i)
+{
+    return v.nBits == 1 ? (i ? RGB(255, 255, 255) : 0) : RGB(i * 16 + 3, 250 - i * 15, i * 7 % 16 * 16 + 8);
+}
+
+std::string Bytes(const void *p, size_t cb) { return std::string(static_cast<const char *>(p), cb); }
+
+/* One row (y from the top) as stored: indices, colours packed by the masks
+ * (default ones when none), or a run for each stretch of one index. */
+std::string VariantRow(const BitmapVariant &v, LONG y)
+{
+    std::string row;
+    bool bRle = v.dwCompression == BI_RLE8 || v.dwCompression == BI_RLE4;
+    static const DWORD adw555[3] = { 0x7C00, 0x03E0, 0x001F }, adw888[3] = { 0xFF0000, 0xFF00, 0xFF };
+    const DWORD *adwMasks = v.adwMasks[0] ? v.adwMasks : v.nBits == 16 ? adw555 : adw888;
+    if (!bRle)
+        row.assign(TestRowBytes(v.nBits, v.cx), '\0');
+    for (LONG x = 0, n = 1; x < v.cx; x += n) {
+        int i = Index(v, x, y);
+        for (n = 1; bRle && x + n < v.cx && Index(v, x + n, y) == i; n++) {}
+        COLORREF c = Color(v, i);
+        const DWORD adwChannel[3] = { GetRValue(c), GetGValue(c), GetBValue(c) };
+        DWORD dw = 0;
+        for (int k = 0; k < 3; k++) { /* the channel's top bits, as many as its mask has, at the mask */
+            int nShift = 0, nWidth = 0;
+            while (!(adwMasks[k] >> nShift & 1)) nShift++;
+            while (adwMasks[k] >> (nShift + nWidth) & 1) nWidth++;
+            dw |= adwChannel[k] >> (8 - nWidth) << nShift;
+        }
+        if (bRle)
+            row += std::string(1, static_cast<char>(n)) + static_cast<char>(v.nBits == 4 ? i << 4 | i : i);
+        else if (v.nBits <= 8)
+            row[x * v.nBits / 8] |= static_cast<char>(i << (8 - v.nBits - x * v.nBits % 8));
+        else
+            memcpy(&row[x * v.nBits / 8], &dw, v.nBits / 8);
+    }
+    return bRle ? row + std::string(2, '\0') : row;
+}
+
+/* The whole bitmap file of a variant. */
+std::string MakeVariantFile(const BitmapVariant &v)
+{
+    std::string bits, info;
+    for (LONG n = 0; n < v.cy; n++)
+        bits += VariantRow(v, v.bTopDown ? n : v.cy - 1 - n);
+    if (v.dwCompression == BI_RLE8 || v.dwCompression == BI_RLE4)
+        bits.back() = 1; /* the last end-of-line becomes end-of-bitmap */
+    BITMAPCOREHEADER c = { sizeof(c), static_cast<WORD>(v.cx), static_cast<WORD>(v.cy), 1, v.nBits };
+    BITMAPINFOHEADER ih = { v.cbHeader, v.cx, v.bTopDown ? -v.cy : v.cy, 1, v.nBits, v.dwCompression,
+                            static_cast<DWORD>(bits.size()), 2835, 3780,
+                            v.nBits <= 8 && v.nTable == 1u << v.nBits ? 0 : v.nTable, 0 };
+    BITMAPV5HEADER h = {};
+    memcpy(&h, &ih, sizeof(ih));
+    memcpy(&h.bV5RedMask, v.adwMasks, sizeof(v.adwMasks));
+    bool bMasksAfter = v.cbHeader == 40 && v.dwCompression == BI_BITFIELDS;
+    info = v.cbHeader == 12 ? Bytes(&c, 12) : Bytes(&h, v.cbHeader) + (bMasksAfter ? Bytes(v.adwMasks, 12) : "");
+    for (DWORD i = 0; i < v.nTable; i++) {
+        COLORREF rgb = Color(v, i % 16);
+        RGBQUAD q = { GetBValue(rgb), GetGValue(rgb), GetRValue(rgb), 0 };
+        info += Bytes(&q, v.cbHeader == 12 ? 3 : 4);
+    }
+    BITMAPFILEHEADER f = { 0x4D42, 0, 0, 0, static_cast<DWORD>(14 + info.size() + v.cbGap) };
+    return Bytes(&f, 14) + info + std::string(v.cbGap, '\xEE') + bits;
+}
+
+/* Two converted pictures of the same size whose components differ by at
+ * most nTolerance. */
+bool SamePicture(const std::vector<BYTE> &a, const std::vector<BYTE> &b, int nTolerance)
+{
+    if (a.size() != b.size() || a.size() < 40 || memcmp(a.data() + 4, b.data() + 4, 12) != 0)
+        return false;
+    for (size_t i = 40; i < a.size(); i++)
+        if (abs(a[i] - b[i]) > nTolerance)
+            return false;
+    return true;
+}
+
+} // namespace
+
+/* Every bitmap file kind the platform draws, read as a ".bmp" file and, as
+ * a loader library would hand it over, as a packed DIB: converted at
+ * brightness 0 and 30 like its 24-bit original (16-bit channels within
+ * their rounding). */
+TEST(Watermark, EveryBitmapVariant)
+{
+#define M565 { 0xF800, 0x07E0, 0x001F }
+    const BitmapVariant variants[] = {
+        { "1 bit", 40, 1, BI_RGB, 2, {}, false, 0 },
+        { "1 bit, top-down", 40, 1, BI_RGB, 2, {}, true, 0 },
+        { "1 bit, core header", 12, 1, BI_RGB, 2, {}, false, 0 },
+        { "4 bit", 40, 4, BI_RGB, 16, {}, false, 0 },
+        { "4 bit, RLE4", 40, 4, BI_RLE4, 16, {}, false, 0 },
+        { "4 bit, core header", 12, 4, BI_RGB, 16, {}, false, 0 },
+        { "8 bit", 40, 8, BI_RGB, 256, {}, false, 0 },
+        { "8 bit, 16 colours", 40, 8, BI_RGB, 16, {}, false, 0 },
+        { "8 bit, RLE8", 40, 8, BI_RLE8, 16, {}, false, 0 },
+        { "8 bit, RLE8, V5 header, gap", 124, 8, BI_RLE8, 16, {}, false, 6 },
+        { "8 bit, top-down", 40, 8, BI_RGB, 16, {}, true, 0 },
+        { "8 bit, core header", 12, 8, BI_RGB, 256, {}, false, 0 },
+        { "8 bit, V4 header", 108, 8, BI_RGB, 16, {}, false, 0 },
+        { "8 bit, gap", 40, 8, BI_RGB, 256, {}, false, 10 },
+        { "16 bit", 40, 16, BI_RGB, 0, {}, false, 0 },
+        { "16 bit, 5-6-5 masks after the header", 40, 16, BI_BITFIELDS, 0, M565, false, 0 },
+        { "16 bit, 5-6-5 masks in a V4 header", 108, 16, BI_BITFIELDS, 0, M565, false, 0 },
+        { "16 bit, masks, colour table, top-down", 40, 16, BI_BITFIELDS, 16, M565, true, 0 },
+        { "24 bit", 40, 24, BI_RGB, 0, {}, false, 0 },
+        { "24 bit, top-down", 40, 24, BI_RGB, 0, {}, true, 0 },
+        { "24 bit, core header", 12, 24, BI_RGB, 0, {}, false, 0 },
+        { "24 bit, colour table", 40, 24, BI_RGB, 16, {}, false, 0 },
+        { "24 bit, V5 header", 124, 24, BI_RGB, 0, {}, false, 0 },
+        { "24 bit, gap", 40, 24, BI_RGB, 0, {}, false, 2 },
+        { "32 bit", 40, 32, BI_RGB, 0, {}, false, 0 },
+        { "32 bit, masks after the header", 40, 32, BI_BITFIELDS, 0, { 0xFF00, 0xFF0000, 0xFF000000 }, false, 0 },
+        { "32 bit, masks in a V5 header, top-down", 124, 32, BI_BITFIELDS, 0, { 0xFF0000, 0xFF00, 0xFF }, true, 0 },
+        { "32 bit, colour table", 40, 32, BI_RGB, 256, {}, false, 0 },
+        /* Decoded by the platform in two strips. */
+        { "32 bit, top-down, 1400 x 1100", 40, 32, BI_RGB, 0, {}, true, 0, 1400, 1100 },
+    };
+#undef M565
+    std::string path = MakeTempDir("wm_variants") + "\\variant.bmp";
+    for (const BitmapVariant &v : variants) {
+        std::string file = MakeVariantFile(v);
+        WriteWholeFile(path, file);
+        HGLOBAL hRead = LoadWatermarkIntoDIB(Widen(path).c_str(), NULL);
+        std::vector<BYTE> read = FromGlobal(hRead), packed(file.begin() + 14, file.end());
+        if (hRead != NULL)
+            GlobalFree(hRead);
+        for (DWORD dwBrightness : {0u, 30u}) {
+            std::vector<BYTE> want = Convert(
+                MakePicture24(v.cx, v.cy, [&](LONG x, LONG y) { return Color(v, Index(v, x, y)); }), dwBrightness);
+            EXPECT_TRUE(SamePicture(Convert(read, dwBrightness), want, v.nBits == 16 ? 7 : 0))
+                << v.pszName << ", file, brightness " << dwBrightness;
+            EXPECT_TRUE(v.cbGap != 0 || SamePicture(Convert(packed, dwBrightness), want, v.nBits == 16 ? 7 : 0))
+                << v.pszName << ", packed, brightness " << dwBrightness;
+        }
+    }
+    DeleteFileA(path.c_str());
+}
+
 #include "settings/devmode.h"
 #include "settings/families.h"
 #include "settings/profile.h"
@@ -485,17 +645,22 @@ TEST(Watermark, AddWatermarkArguments)
     EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
     DevMode_SetWmfPrintWatermark(pDevMode);
 
-    /* Pictures that cannot be loaded or converted: switched off, nothing painted. */
+    /* No picture named: switched off. A named picture that cannot be read
+     * (missing), loaded (no such library) or converted (rows missing):
+     * failed, nothing painted. */
+    DevMode_SetWatermarkFilePortrait(pDevMode, L"");
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
     DevMode_SetWatermarkFilePortrait(pDevMode, p.missing.c_str());
-    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
-    std::vector<BYTE> zeroWide = MakePicture24(4, 4, [](LONG, LONG) { return RGB(1, 2, 3); });
-    DibHeader(zeroWide)->biWidth = 0;
-    WriteWholeFile(std::string(p.missing.begin(), p.missing.end()), MakeBitmapFile(zeroWide));
-    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_FAILED, kWhite));
+    ASSERT_TRUE(CopyFileW(p.portrait.c_str(), (p.missing + L".jpg").c_str(), FALSE));
+    DevMode_SetWatermarkFilePortrait(pDevMode, (p.missing + L".jpg").c_str());
+    DevMode_SetJpegLoaderLibrary(pDevMode, L"wm_no_such_loader.dll");
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_FAILED, kWhite));
     std::vector<BYTE> truncated = MakePicture24(4, 4, [](LONG, LONG) { return RGB(1, 2, 3); });
     truncated.resize(truncated.size() - 1);
     WriteWholeFile(std::string(p.missing.begin(), p.missing.end()), MakeBitmapFile(truncated));
-    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
+    DevMode_SetWatermarkFilePortrait(pDevMode, p.missing.c_str());
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_FAILED, kWhite));
     free(pDevMode);
 }
 
@@ -697,9 +862,9 @@ TEST(Watermark, PictureCache)
     EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_DRAWN, RGB(253, 153, 153)));
     DevMode_SetWatermarkFilePortrait(pDevMode, p.halves.c_str());
     EXPECT_EQ(RGB(153, 153, 253), Stamp(pDevMode, 2).pixels[2]);
-    /* The file gone: nothing painted. */
+    /* The file gone: failed, nothing painted. */
     DeleteFileW(p.halves.c_str());
-    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_SWITCHED_OFF, kWhite));
+    EXPECT_TRUE(Stamped(pDevMode, 2, STAMP_FAILED, kWhite));
     ReleaseWatermarkCache();
     free(pDevMode);
 }
