@@ -107,8 +107,8 @@ static void PlayKeptPage(ForwardTarget *pTarget, const char *pszPrinter, DWORD d
 {
     char szFile[MAX_PATH];
     ForwardPage stPage;
-    if (!FormatKeptPagePath(pJob->pszKeepFolder, dwPage, szFile, sizeof(szFile)))
-        szFile[0] = '\0';
+    if (!pJob->pszKeepFolder[0] || !FormatKeptPagePath(pJob->pszKeepFolder, dwPage, szFile, sizeof(szFile)))
+        return;
     LoadKeptPage(szFile, dwPage, &stPage);
     if (stPage.nState == FWD_PAGE_READY || stPage.dwError != ERROR_FILE_NOT_FOUND)
         DoPrintPage(pszPrinter, pJob->pszDocName, &stPage, pTarget, pJob->pszPrinterName, pTarget->dwCopies);
