@@ -55,7 +55,9 @@ static DWORD SecondsTried(const ForwardTarget *pTarget, const RetryJob *pJob)
     return (DWORD)((pJob->ullNow - pTarget->ullFirstFailure + 500) / 1000);
 }
 
-void GiveUpTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob)
+/* Gives pTarget up with one line: how long it was tried, its last error and
+ * the pages it did not get. */
+static void GiveUpTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob)
 {
     DWORD dwSeconds = SecondsTried(pTarget, pJob);
     if (!pJob->bPagesDone)
@@ -70,7 +72,8 @@ void GiveUpTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob
     pTarget->nOutcome = TARGET_LOST;
 }
 
-void NoteFailedTry(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob)
+/* After a failed try: see StartTarget. */
+static void NoteFailedTry(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob)
 {
     BOOL bFirst = pTarget->dwFailedTries == 0;
     if (bFirst)
@@ -115,7 +118,9 @@ static void PlayKeptPage(ForwardTarget *pTarget, const char *pszPrinter, DWORD d
     ReleaseForwardPage(&stPage);
 }
 
-void CatchUpTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob)
+/* Plays the kept pages pTarget's documents have not had yet: see
+ * SettleTarget. */
+static void CatchUpTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob)
 {
     ULONGLONG ullStart = GetTickCount64();
     while (pTarget->bActive && pTarget->dwPagesPlayed < pJob->dwPages) {

@@ -65,19 +65,18 @@ DWORD CountListedPrinters(void);
 BOOL IsTryDue(const ForwardTarget *pTarget, const RetryJob *pJob);
 
 /* Starts pTarget's documents for pTarget->dwCopies copies on pszPrinter
- * (DoStartDocument); on success it is active with no page played, on
- * failure NoteFailedTry decides. */
+ * (DoStartDocument); on success it is active with no page played. After a
+ * failure, a printer that does not exist is given up (at once, and silently
+ * after the start's own line when it was the first try); else the first
+ * failure is logged as tried again, and the next try is set, or the printer
+ * given up once the deadline has passed, with one line: how long it was
+ * tried, its last error and the pages it did not get. */
 void StartTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
-
-/* Plays the kept pages pTarget's started documents have not had yet, in
- * order, until CATCH_UP_BUDGET_MS have passed; a page that was never kept
- * (not printable, or not written, both logged when it was consumed) is
- * passed over. */
-void CatchUpTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
 
 /* Ends pTarget's documents (its bActive cleared first). Every copy ended:
  * printed, logged with the number of tries when it had failed before;
- * otherwise the failed copies are still owed and NoteFailedTry decides. */
+ * otherwise the failed copies are still owed, and the failure is dealt with
+ * as StartTarget's. */
 void EndTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
 
 /* TRUE when pTarget has something to do in this cycle: a try, kept pages to
@@ -85,18 +84,10 @@ void EndTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *p
 BOOL TargetHasStep(const ForwardTarget *pTarget, const RetryJob *pJob);
 
 /* Does what pTarget has to do in this cycle: tries it when due
- * (StartTarget), sends it the kept pages it has missed (CatchUpTarget) and,
+ * (StartTarget); sends it the kept pages it has missed, in order, until
+ * CATCH_UP_BUDGET_MS have passed, passing over a page that was never kept
+ * (not printable, or not written, both logged when it was consumed); and,
  * once it has had the job's last page, ends its documents (EndTarget). */
 void SettleTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
-
-/* After a failed try: a printer that does not exist is given up (at once,
- * and silently after the start's own line when it was the first try); else
- * the first failure is logged as tried again, and the next try is set, or
- * the printer given up once the deadline has passed. */
-void NoteFailedTry(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
-
-/* Gives pTarget up with one line: how long it was tried, its last error and
- * the pages it did not get. */
-void GiveUpTarget(ForwardTarget *pTarget, const char *pszPrinter, const RetryJob *pJob);
 
 #endif

@@ -95,16 +95,6 @@ collect() {
     done
 }
 
-# The document name and page number shown page by page, as "name:n" ("x"
-# for a page without them).
-markers() {
-    pdftotext "$1" - 2>/dev/null | awk -v RS='\f' '
-        /[A-Za-z0-9]+ content of page [0-9]/ {
-            match($0, /[A-Za-z0-9]+ content of page [0-9]+/); split(substr($0, RSTART, RLENGTH), w, " ")
-            printf "%s:%s ", w[1], w[5]; next }
-        NF { printf "x " }'
-}
-
 # One job's log messages, its document name left out.
 job_messages() {
     local p c q
@@ -129,11 +119,11 @@ examine() {
     for f in "${!docs[@]}"; do
         n=$(pdfinfo "$f" 2>/dev/null | sed -n 's/^Pages: *//p')
         want=$(seq 1 "$pages" | sed "s/^/${docs[$f]}:/" | tr '\n' ' ')
-        if [ "$(markers "$f")" = "$want" ] && [ "$n" = "$pages" ]; then
+        if [ "$(page_marks "$f")" = "$want" ] && [ "$n" = "$pages" ]; then
             good_docs=$((good_docs + 1)) good_pages=$((good_pages + n))
             per_job[${docs[$f]}:${f%/*}]=$((${per_job[${docs[$f]}:${f%/*}]:-0} + 1))
         else
-            echo "  $f: pages '$(markers "$f")'"
+            echo "  $f: pages '$(page_marks "$f")'"
         fi
     done
     for i in $(seq 1 "$jobs"); do

@@ -48,6 +48,14 @@ write_job() {
     } | sed 's/$/\r/' > "$work/$name.ini"
 }
 
+# run_sim NAME: starts jobsim on NAME.ini in the background; pids[NAME] is
+# its process.
+declare -A pids
+run_sim() {
+    wine "$build/bin/jobsim.exe" "$(winpath "$work/$1.ini")" >"$work/$1.out" 2>&1 &
+    pids[$1]=$!
+}
+
 mkdir -p "$work/spool"
 delay=1000
 [ "$fault" = start ] && delay=200
@@ -57,8 +65,7 @@ if [ "$fault" = stall ]; then
     # Its helper starts with the first one, and starts its documents 8 s
     # later, while cupsd stands still and the first job's documents end.
     write_job second $((job + 2)) 0 "DocumentDelayMs=8000"
-    wine "$build/bin/jobsim.exe" "$(winpath "$work/second.ini")" >"$work/second.out" 2>&1 &
-    second=$!
+    run_sim second
     jobs+=(second)
 fi
 
@@ -67,8 +74,7 @@ if [ "$fault" = start ]; then
     # so that the spooler keeps its queues while cupsd is down (the first
     # process to load the spooler while cupsd cannot be reached gets none).
     write_job holder $((job + 1)) 0 "NoRedirect=1" "End=none" "TimeoutSec=100"
-    wine "$build/bin/jobsim.exe" "$(winpath "$work/holder.ini")" >"$work/holder.out" 2>&1 &
-    holder=$!
+    run_sim holder
     # Its helper is running once it has taken the "No Redirect" away.
     seen=0
     for _ in $(seq 1 100); do
@@ -78,8 +84,7 @@ if [ "$fault" = start ]; then
     done
     "$cups" pause "$build"
 fi
-wine "$build/bin/jobsim.exe" "$(winpath "$work/job.ini")" >"$work/jobsim.out" 2>&1 &
-sim=$!
+run_sim job
 case $fault in
     start) sleep 5; "$cups" resume "$build" ;;
     middle) wait_for "Printing page: 3"; "$cups" pause "$build"; sleep 5; "$cups" resume "$build" ;;
@@ -91,15 +96,13 @@ case $fault in
         CUPS_SERVER=$build/cups/cups.sock cupsaccept JH_PDF_B ;;
     stall) wait_for "Printing page: 6"; "$cups" stall "$build" 6 ;;
 esac
-wait $sim
-check "jobsim and jobhelper ended with 0" [ $? -eq 0 ]
-if [ "$fault" = stall ]; then
-    wait $second
-    check "the second jobsim and jobhelper ended with 0" [ $? -eq 0 ]
-fi
+for name in "${jobs[@]}"; do
+    wait "${pids[$name]}"
+    check "jobsim and jobhelper of $name ended with 0" [ $? -eq 0 ]
+done
 if [ "$fault" = start ]; then
     wine reg add "$root\\$((job + 1))" /v "Job Status" /t REG_SZ /d "Job Finished" /f >/dev/null 2>&1
-    wait $holder
+    wait "${pids[holder]}"
 fi
 
 # Both copies of each job on each queue, each page its own and in order.
@@ -114,9 +117,7 @@ for name in "${jobs[@]}"; do
         done
         check "two documents of $doc$name on $q" [ ${#found[@]} -eq 2 ]
         for f in "${found[@]}"; do
-            shown=$(pdftotext "$f" - 2>/dev/null | awk -v RS='\f' 'match($0, /[A-Za-z0-9]+ content of page [0-9]+/) {
-                split(substr($0, RSTART, RLENGTH), w, " "); printf "%s:%s ", w[1], w[5] }')
-            check "$(basename "$f"): its six pages" [ "$shown" = "$want" ]
+            check "$(basename "$f"): its six pages" [ "$(page_marks "$f")" = "$want" ]
         done
         echo "$doc$name on $q: ${#found[@]} documents"
     done
