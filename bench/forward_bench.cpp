@@ -492,7 +492,7 @@ static void BenchChecks(DWORD dwPages, PageMaker pfnMake, const char *pszKind)
     double dBare = Median(vBare), n = (double)dwPages;
     printf("checks: %s page (%.1f KB), %lu pages; ms per page\n", pszKind, pages[0].size() / 1024.0,
            (unsigned long)dwPages);
-    printf("  record checks %.4f, checking player's own cost %.4f, bare play on %s %.3f: "
+    printf("  page checks %.4f, checking player's own cost %.4f, bare play on %s %.3f: "
            "checks cost %.2f %% of bare play\n",
            dCheck * 1e3 / n, dPlayer * 1e3 / n, BENCH_QUEUE, dBare * 1e3 / n, (dCheck + dPlayer) * 100.0 / dBare);
 }

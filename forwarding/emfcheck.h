@@ -26,15 +26,21 @@
 #define EMF_RECORD_FAR_OFF      10 /* an area the platform's blits cannot map onto the device */
 
 /* Cost bounds. The largest values of 185 pages written by real applications
- * are given for each; the costs are those of the platform's player,
- * measured with bench/page_bench. */
-#define EMF_MAX_BITMAP_PIXELS     16777216u /* one decoded bitmap (4096 x 4096); real: 807,399 */
+ * are given for each ("real"), and what the platform's player spent on one
+ * record on the PostScript driver at an A4 page of 300 dpi (bench/page_bench
+ * bounds): the bounds sit well above the first and well below what hurts. */
+#define EMF_MAX_BITMAP_PIXELS     16777216u /* one decoded bitmap (4096 x 4096: 0.2 s, 55 MB; 16384 x 16384:
+                                               3.1 s, 535 MB); real: 807,399 */
 #define EMF_MAX_PAGE_PIXELS       67108864u /* every bitmap of a page; real: 1,009,362 */
-#define EMF_MAX_REGION_RECTS      4096u     /* one region; real: 1 */
+#define EMF_MAX_REGION_RECTS      4096u     /* one region (0.04 s; 16384: 0.42 s; 40000: 22 s); real: 1 */
 #define EMF_MAX_PAGE_REGION_RECTS 65536u    /* every region of a page */
-#define EMF_MAX_PALETTE_ENTRIES   65536u    /* a resized palette; real: 256 (created) */
-#define EMF_MAX_PAGE_GRADIENTS    64u       /* gradient triangles and rectangles of a page; real: 11 */
-#define EMF_MAX_BLEND_DEVICE_PIXELS 268435456.0 /* one alpha blend on the device (an A3 page at 1200 dpi); real: none */
+#define EMF_MAX_PALETTE_ENTRIES   65536u    /* a resized palette (300 million: 3.6 s, 1.1 GB); real: 256 */
+#define EMF_MAX_PAGE_GRADIENTS    32u       /* gradient shapes of a page (half-page ones: 0.09 s each, 64:
+                                               4.6 s); real: 11 */
+#define EMF_MAX_DEVICE_PIXELS     67108864u /* what one alpha blend or gradient picture covers on the
+                                               device (blends of 8192 x 8192: 0.84 s, 278 MB; 16384 x
+                                               16384: 3.4 s, 1 GB); real: none */
+#define EMF_MAX_PAGE_DEVICE_PIXELS 134217728u /* all of them on a page */
 
 /* A record that was left out (or the header that refused a page). */
 typedef struct EmfFault {
@@ -48,6 +54,7 @@ typedef struct EmfBudget {
     ULONGLONG ullPixels;       /* decoded bitmap pixels */
     ULONGLONG ullRegionRects;  /* region rectangles */
     ULONGLONG ullGradients;    /* gradient triangles and rectangles */
+    ULONGLONG ullDevicePixels; /* device pixels of alpha blends and gradient pictures (charged while playing) */
 } EmfBudget;
 
 /* What checking the records of one page carries from record to record. */

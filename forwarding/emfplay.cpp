@@ -6,6 +6,7 @@
  * record.
  */
 #include "forwarding/emfplay.h"
+#include "forwarding/emfprinter.h"
 
 #include <cmath>
 #include <cstring>
@@ -20,6 +21,8 @@
 typedef struct PlayState {
     const BYTE   *pFirstRecord; /* the header, to tell record offsets */
     DWORD         cbMetaFile;
+    BOOL          bPrinter;          /* playing on a printer */
+    BOOL          bGradientPictures; /* the printer takes gradients as pictures */
     EmfCheckState stChecks;
     EmfPlayReport stReport;
 } PlayState;
@@ -146,11 +149,11 @@ static BOOL MaskBltKeepsSize(HDC hdc, const BYTE *pRecord, DWORD dwType)
 }
 
 /* An alpha blend is computed by the platform pixel by pixel over its whole
- * destination on the device, before clipping to the page: its cost grows
- * with that area (0.37 s for 64 million pixels on the PostScript driver),
- * and past 2^31 bytes of it the platform writes outside its buffer
- * (measured). */
-static BOOL AlphaBlendAffordable(HDC hdc, const BYTE *pRecord)
+ * destination on the device, before clipping to the page: its time and
+ * memory grow with that area, and past 2^31 bytes of it the platform
+ * writes outside its buffer (measured). Its device pixels are charged to
+ * the page. */
+static BOOL AlphaBlendAffordable(HDC hdc, const BYTE *pRecord, EmfBudget *pSpent)
 {
     XFORM stDevice = { 1, 0, 0, 1, 0, 0 };
     GetWorldTransform(hdc, &stDevice);
@@ -159,18 +162,22 @@ static BOOL AlphaBlendAffordable(HDC hdc, const BYTE *pRecord)
     if (!MapPoint(&stDevice, x, y, &dX0, &dY0) ||
         !MapPoint(&stDevice, x + Coordinate(pRecord, 32), y + Coordinate(pRecord, 36), &dX1, &dY1))
         return FALSE;
-    return fabs(dX1 - dX0) * fabs(dY1 - dY0) <= EMF_MAX_BLEND_DEVICE_PIXELS;
+    double dPixels = fabs(dX1 - dX0) * fabs(dY1 - dY0);
+    if (dPixels > EMF_MAX_DEVICE_PIXELS || pSpent->ullDevicePixels + dPixels > EMF_MAX_PAGE_DEVICE_PIXELS)
+        return FALSE;
+    pSpent->ullDevicePixels += (ULONGLONG)dPixels;
+    return TRUE;
 }
 
 /* The checks that only playing can make: glyphs against the font, what
  * MaskBlt's areas become on the device, and an alpha blend's size there. */
-static int CheckWhilePlaying(HDC hdc, const BYTE *pRecord, DWORD dwType)
+static int CheckWhilePlaying(HDC hdc, const BYTE *pRecord, DWORD dwType, EmfBudget *pSpent)
 {
     if (!RecordGlyphsFit(hdc, pRecord, dwType))
         return EMF_RECORD_BAD_GLYPHS;
     if ((dwType == EMR_MASKBLT || dwType == EMR_PLGBLT) && !MaskBltKeepsSize(hdc, pRecord, dwType))
         return EMF_RECORD_FAR_OFF;
-    if (dwType == EMR_ALPHABLEND && !AlphaBlendAffordable(hdc, pRecord))
+    if (dwType == EMR_ALPHABLEND && !AlphaBlendAffordable(hdc, pRecord, pSpent))
         return EMF_RECORD_TOO_COSTLY;
     return EMF_RECORD_OK;
 }
@@ -202,6 +209,31 @@ static void NoteLeftOut(PlayState *pState, int nReason, DWORD dwType, DWORD dwOf
     }
 }
 
+/* A pattern brush on a printer, its pattern widened to 8 pixels a side
+ * when it is a small 1-bit one. */
+static BOOL PlayPatternBrush(HDC hdc, HANDLETABLE *pHandles, const ENHMETARECORD *pEmr, UINT nHandles)
+{
+    BYTE *pWide = WidenSmallPattern((const BYTE *)pEmr);
+    if (!pWide)
+        return PlayEnhMetaFileRecord(hdc, pHandles, pEmr, nHandles);
+    BOOL bPlayed = PlayEnhMetaFileRecord(hdc, pHandles, (const ENHMETARECORD *)pWide, nHandles);
+    HeapFree(GetProcessHeap(), 0, pWide);
+    return bPlayed;
+}
+
+/* A gradient on a printer that takes it as a picture, whose pixels are
+ * charged to the page; left out when they would pass its bounds. */
+static BOOL PlayGradient(HDC hdc, PlayState *pState, const BYTE *pRecord, DWORD dwOffset)
+{
+    EmfBudget *pSpent = &pState->stChecks.stSpent;
+    ULONGLONG cLeft = EMF_MAX_PAGE_DEVICE_PIXELS - pSpent->ullDevicePixels, cPixels = 0;
+    if (!PlayGradientAsPicture(hdc, pRecord, cLeft < EMF_MAX_DEVICE_PIXELS ? cLeft : EMF_MAX_DEVICE_PIXELS, &cPixels))
+        NoteLeftOut(pState, EMF_RECORD_TOO_COSTLY, EMR_GRADIENTFILL, dwOffset);
+    else
+        pSpent->ullDevicePixels += cPixels;
+    return TRUE;
+}
+
 static int CALLBACK PlayCheckedRecord(HDC hdc, HANDLETABLE *pHandles, const ENHMETARECORD *pEmr, int nHandles,
                                       LPARAM lParam)
 {
@@ -217,13 +249,17 @@ static int CALLBACK PlayCheckedRecord(HDC hdc, HANDLETABLE *pHandles, const ENHM
     DWORD dwOffset = (DWORD)(pRecord - pState->pFirstRecord);
     int nReason = CheckMetaFileRecord(pRecord, pState->cbMetaFile - dwOffset, &pState->stChecks);
     if (nReason == EMF_RECORD_OK)
-        nReason = CheckWhilePlaying(hdc, pRecord, pEmr->iType);
+        nReason = CheckWhilePlaying(hdc, pRecord, pEmr->iType, &pState->stChecks.stSpent);
     if (nReason != EMF_RECORD_OK) {
         NoteLeftOut(pState, nReason, pEmr->iType, dwOffset);
         return TRUE;
     }
     if (pEmr->iType == EMR_ALPHABLEND)
         return PlayAlphaBlend(hdc, pHandles, pEmr, (UINT)nHandles);
+    if (pEmr->iType == EMR_GRADIENTFILL && pState->bGradientPictures)
+        return PlayGradient(hdc, pState, pRecord, dwOffset);
+    if ((pEmr->iType == EMR_CREATEMONOBRUSH || pEmr->iType == EMR_CREATEDIBPATTERNBRUSHPT) && pState->bPrinter)
+        return PlayPatternBrush(hdc, pHandles, pEmr, (UINT)nHandles);
     return PlayEnhMetaFileRecord(hdc, pHandles, pEmr, (UINT)nHandles);
 }
 
@@ -231,6 +267,8 @@ BOOL PlayCheckedMetaFile(HDC hdc, HENHMETAFILE hMetaFile, const RECT *prcPage, E
 {
     PlayState stState;
     memset(&stState, 0, sizeof(stState));
+    stState.bPrinter = hdc && GetDeviceCaps(hdc, TECHNOLOGY) == DT_RASPRINTER;
+    stState.bGradientPictures = stState.bPrinter && PrinterNeedsGradientPicture(hdc);
     BOOL bPlayed = EnumEnhMetaFile(hdc, hMetaFile, PlayCheckedRecord, &stState, prcPage);
     if (pReport)
         *pReport = stState.stReport;

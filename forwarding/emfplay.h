@@ -21,8 +21,10 @@ typedef struct EmfPlayReport {
  * index, against the glyph table of the font selected at that point (which
  * only playing can tell); a record that fails is left out and counted in
  * *pReport (optional). An alpha blend whose bits are longer than its bitmap
- * is played with them cut to the bitmap. Gives what PlayEnhMetaFile would:
- * FALSE when a record failed to play. */
+ * is played with them cut to the bitmap; on a printer, a gradient that the
+ * driver cannot draw is drawn as a picture and a small 1-bit pattern
+ * brush is widened (emfprinter.h). Gives what
+ * PlayEnhMetaFile would: FALSE when a record failed to play. */
 BOOL PlayCheckedMetaFile(HDC hdc, HENHMETAFILE hMetaFile, const RECT *prcPage, EmfPlayReport *pReport);
 
 #endif

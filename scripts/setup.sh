@@ -5,6 +5,7 @@ set -euo pipefail
 PACKAGES=(
     wine wine64 g++-mingw-w64-x86-64-posix cmake ninja-build googletest
     cups cups-client printer-driver-cups-pdf ghostscript poppler-utils
+    clang libwine-dev   # the Windows build check (scripts/msvc-check.sh)
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -157,6 +157,8 @@ static WCHAR *ReadTextAlloc(const DriverDevMode *pDevMode, const WCHAR *pszPatte
         HeapFree(GetProcessHeap(), 0, pszText);
         return NULL;
     }
+    if (!bEmpty && cbRead % sizeof(WCHAR))
+        ((BYTE *)pszText)[cbRead - 1] = 0; /* an odd trailing byte is no character */
     return pszText;
 }
 
@@ -192,15 +194,29 @@ static int SetText(const DriverDevMode *pDevMode, const WCHAR *pszPattern, const
     return SettingsWriteString(pDevMode, SETTINGS_ROOT_PATH, pszPattern, pszName, pszText);
 }
 
+/* Reads a short text value into pszText (cchText characters), which always
+ * ends terminated: the stored text counts as missing (FALSE, buffer empty)
+ * when it does not fit with its terminator. */
+static BOOL ReadShortText(const DriverDevMode *pDevMode, const WCHAR *pszPattern, const WCHAR *pszName,
+                          WCHAR *pszText, DWORD cchText)
+{
+    memset(pszText, 0, cchText * sizeof(WCHAR));
+    DWORD cbSize = cchText * sizeof(WCHAR);
+    if (SettingsReadString(pDevMode, SETTINGS_ROOT_PATH, pszPattern, pszName, pszText, &cbSize) &&
+        pszText[cchText - 1] == 0)
+        return TRUE;
+    memset(pszText, 0, cchText * sizeof(WCHAR));
+    return FALSE;
+}
+
 static int GetDecimal(const DriverDevMode *pDevMode, const WCHAR *pszPattern, const WCHAR *pszName,
                       int nDefault, int *pnValue)
 {
     if (!pnValue)
         return 0;
     *pnValue = nDefault;
-    WCHAR szText[DECIMAL_READ_CCH + 1] = {0};
-    DWORD cbSize = sizeof(szText);
-    if (SettingsReadString(pDevMode, SETTINGS_ROOT_PATH, pszPattern, pszName, szText, &cbSize))
+    WCHAR szText[DECIMAL_READ_CCH + 1];
+    if (ReadShortText(pDevMode, pszPattern, pszName, szText, DECIMAL_READ_CCH + 1))
         *pnValue = (int)wcstol(szText, NULL, 10);
     return 1;
 }
@@ -217,9 +233,8 @@ static int SetDecimal(const DriverDevMode *pDevMode, const WCHAR *pszPattern, co
 
 static int GetYesNo(const DriverDevMode *pDevMode, const WCHAR *pszPattern, const WCHAR *pszName)
 {
-    WCHAR szText[YESNO_READ_CCH + 1] = {0};
-    DWORD cbSize = sizeof(szText);
-    if (!SettingsReadString(pDevMode, SETTINGS_ROOT_PATH, pszPattern, pszName, szText, &cbSize))
+    WCHAR szText[YESNO_READ_CCH + 1];
+    if (!ReadShortText(pDevMode, pszPattern, pszName, szText, YESNO_READ_CCH + 1))
         return 0;
     return lstrcmpiW(szText, L"yes") == 0 ? 1 : 0;
 }
@@ -522,9 +537,8 @@ TEXT_VALUE(SharePointUtility, FAM_POSTPRINT, L"SharePoint utility", NO_LIMIT)
 
 int GetEmailSenderClient(const DriverDevMode *pDevMode)
 {
-    WCHAR szText[DECIMAL_READ_CCH + 1] = {0};
-    DWORD cbSize = sizeof(szText);
-    if (!SettingsReadString(pDevMode, SETTINGS_ROOT_PATH, FAM_EMAIL, L"Sender Client", szText, &cbSize))
+    WCHAR szText[DECIMAL_READ_CCH + 1];
+    if (!ReadShortText(pDevMode, FAM_EMAIL, L"Sender Client", szText, DECIMAL_READ_CCH + 1))
         return 0;
     return wcscmp(szText, L"1") == 0 ? 1 : 0;
 }

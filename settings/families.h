@@ -13,7 +13,9 @@
  *    absent, too long for the value's limit, or the registry refuses.
  *  - decimal getters (REG_SZ holding a number): put the default in *pnValue,
  *    overwrite it with the stored number when the value can be read (text
- *    that is not a number reads 0), and return 1 (0 only without output).
+ *    that is not a number reads 0; a text of more than 16 characters counts
+ *    as unreadable), and return 1 (0 only without output). Yes/no values
+ *    are read the same way, at most 8 characters.
  *    Setters: 1 on success, 0 outside the accepted range or on failure.
  *  - yes/no getters return 1 when the stored text is "yes" in any case,
  *    else 0 (also when missing or without block). Setters write "Yes" for

@@ -1,6 +1,7 @@
 /* Export of a printer's settings profile to an INI file. */
 #include "settings/iniexport.h"
 #include "settings/families.h"
+#include "settings/initext.h"
 #include "settings/profile.h"
 #include "settings/regpath.h"
 
@@ -25,19 +26,33 @@
 #define INI_KEY_CCH        64   /* composed key and section names */
 #define INI_NUMBER_CCH     16   /* any 32-bit number in decimal */
 
-/* The two things every write needs. */
+/* What every write needs. */
 typedef struct IniTarget {
     const DriverDevMode *pDevMode;
     const WCHAR *pszFile;
+    IniEncoding encoding;
 } IniTarget;
 
 typedef int (*TextGetter)(const DriverDevMode *pDevMode, WCHAR *pszBuffer, DWORD *pcbSize);
 typedef int (*IndexedTextGetter)(const DriverDevMode *pDevMode, WCHAR *pszBuffer, DWORD *pcbSize, int nIndex);
 typedef int (*DecimalGetter)(const DriverDevMode *pDevMode, int *pnValue);
 
+/* Whether a section (bKey FALSE) or key name reads back from a file of the
+ * encoding: no line break, no character the file cannot hold, and for a
+ * key no "=" and no leading "[". */
+static BOOL IsReadableIniName(const WCHAR *pszName, BOOL bKey, IniEncoding encoding)
+{
+    if (wcspbrk(pszName, L"\r\n") || !IniEncodingHolds(pszName, encoding))
+        return FALSE;
+    return !bKey || (!wcschr(pszName, L'=') && pszName[0] != L'[');
+}
+
 int WriteIniNumber(const WCHAR *pszSection, const WCHAR *pszKey, int nValue, const WCHAR *pszIniFile)
 {
     if (!pszSection || !pszKey || !pszIniFile)
+        return 0;
+    IniEncoding encoding = IniFileEncoding(pszIniFile);
+    if (!IsReadableIniName(pszSection, FALSE, encoding) || !IsReadableIniName(pszKey, TRUE, encoding))
         return 0;
     WCHAR szNumber[INI_NUMBER_CCH];
     swprintf(szNumber, INI_NUMBER_CCH, L"%d", nValue);
@@ -46,9 +61,21 @@ int WriteIniNumber(const WCHAR *pszSection, const WCHAR *pszKey, int nValue, con
 
 /* ---- small writers ---- */
 
+/* A text of cchText characters (NULs included), escaped where it would not
+ * read back whole. */
+static void PutCountedText(const IniTarget *pTarget, const WCHAR *pszSection, const WCHAR *pszKey,
+                           const WCHAR *pText, size_t cchText)
+{
+    WCHAR *pszValue = IniEncodeValue(pText, cchText, pTarget->encoding);
+    if (!pszValue)
+        return;
+    WritePrivateProfileStringW(pszSection, pszKey, pszValue, pTarget->pszFile);
+    HeapFree(GetProcessHeap(), 0, pszValue);
+}
+
 static void PutText(const IniTarget *pTarget, const WCHAR *pszSection, const WCHAR *pszKey, const WCHAR *pszText)
 {
-    WritePrivateProfileStringW(pszSection, pszKey, pszText, pTarget->pszFile);
+    PutCountedText(pTarget, pszSection, pszKey, pszText, wcslen(pszText));
 }
 
 static void PutNumber(const IniTarget *pTarget, const WCHAR *pszSection, const WCHAR *pszKey, int nValue)
@@ -110,11 +137,12 @@ static void PutFamilyDecimal(const IniTarget *pTarget, const WCHAR *pszSection, 
 }
 
 /* A string field of the block, cut at the field's capacity in case the
- * block came from outside without its terminator. */
+ * block came from outside without its terminator (then all cchField
+ * characters are text). */
 static void PutBlockString(const IniTarget *pTarget, const WCHAR *pszKey, const WCHAR *pszField, size_t cchField)
 {
-    WCHAR szText[DM_CCH_PATH];
-    if (!RegCopyField(pszField, cchField, szText, DM_CCH_PATH))
+    WCHAR szText[DM_CCH_PATH + 1];
+    if (!RegCopyField(pszField, cchField, szText, DM_CCH_PATH + 1))
         szText[0] = 0;
     PutText(pTarget, SEC_DEFAULT, pszKey, szText);
 }
@@ -127,20 +155,78 @@ static DWORD StoredDword(const DriverDevMode *pDevMode, size_t nOffset)
     return dwValue;
 }
 
-/* Number of values (bSubKeys FALSE) or sub-keys (TRUE) of a family key; 0
- * when it does not open. Bounds the loops over numbered entries: no more
- * entries can be read than the key holds. */
-static DWORD CountFamilyEntries(const IniTarget *pTarget, const WCHAR *pszPattern, BOOL bSubKeys)
+/* The number n of an entry name pszPrefix + n (n in decimal, 1..dwMax, no
+ * leading zero; the prefix in any case, as the registry compares names),
+ * or 0. */
+static DWORD EntryNumber(const WCHAR *pszName, const WCHAR *pszPrefix, DWORD dwMax)
 {
-    HKEY hKey = NULL;
-    DWORD dwSubKeys = 0, dwValues = 0;
-    if (!RegPathOpen(pTarget->pDevMode, SETTINGS_ROOT_PATH, pszPattern, L"", &hKey))
+    size_t cchPrefix = wcslen(pszPrefix);
+    if (_wcsnicmp(pszName, pszPrefix, cchPrefix) != 0)
         return 0;
-    if (RegQueryInfoKeyW(hKey, NULL, NULL, NULL, &dwSubKeys, NULL, NULL, &dwValues, NULL, NULL, NULL, NULL) !=
-        ERROR_SUCCESS)
-        dwSubKeys = dwValues = 0;
+    const WCHAR *pszDigits = pszName + cchPrefix;
+    if (pszDigits[0] < L'1' || pszDigits[0] > L'9')
+        return 0;
+    ULONGLONG ullNumber = 0;
+    for (const WCHAR *p = pszDigits; *p; p++) {
+        if (*p < L'0' || *p > L'9')
+            return 0;
+        ullNumber = ullNumber * 10 + (ULONGLONG)(*p - L'0');
+        if (ullNumber > dwMax)
+            return 0;
+    }
+    return (DWORD)ullNumber;
+}
+
+static int CompareNumbers(const void *pLeft, const void *pRight)
+{
+    DWORD dwLeft = *(const DWORD *)pLeft, dwRight = *(const DWORD *)pRight;
+    return dwLeft < dwRight ? -1 : dwLeft > dwRight ? 1 : 0;
+}
+
+/* The numbered entries that a family key holds: the numbers n in 1..dwMax
+ * of its values named pszPrefix + n (bSubKeys FALSE) or of its sub-keys
+ * named n (TRUE), ascending, in a heap array (HeapFree) of *pdwCount. NULL
+ * with *pdwCount 0 when there are none or the key does not open. So the
+ * loops over numbered entries cost what the registry holds, whatever the
+ * count stored beside them says. */
+static DWORD *ListNumberedEntries(const IniTarget *pTarget, const WCHAR *pszPattern, const WCHAR *pszPrefix,
+                                  BOOL bSubKeys, DWORD dwMax, DWORD *pdwCount)
+{
+    *pdwCount = 0;
+    WCHAR szPath[REG_PATH_CCH];
+    HKEY hKey = NULL;
+    if (dwMax == 0 || !RegPathBuild(pTarget->pDevMode, SETTINGS_ROOT_PATH, pszPattern, szPath, REG_PATH_CCH) ||
+        RegOpenKeyExW(HKEY_CURRENT_USER, szPath, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &hKey) != ERROR_SUCCESS)
+        return NULL;
+    DWORD dwSubKeys = 0, dwValues = 0, cchMaxSubKey = 0, cchMaxValue = 0;
+    DWORD *pdwNumbers = NULL;
+    WCHAR *pszName = NULL;
+    if (RegQueryInfoKeyW(hKey, NULL, NULL, NULL, &dwSubKeys, &cchMaxSubKey, NULL, &dwValues, &cchMaxValue, NULL,
+                         NULL, NULL) == ERROR_SUCCESS) {
+        DWORD dwEntries = bSubKeys ? dwSubKeys : dwValues;
+        DWORD cchName = (bSubKeys ? cchMaxSubKey : cchMaxValue) + 1;
+        pdwNumbers = (DWORD *)HeapAlloc(GetProcessHeap(), 0, ((SIZE_T)dwEntries + 1) * sizeof(DWORD));
+        pszName = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)cchName * sizeof(WCHAR));
+        for (DWORD i = 0; pdwNumbers && pszName && i < dwEntries; i++) {
+            DWORD cch = cchName;
+            LONG lResult = bSubKeys ? RegEnumKeyExW(hKey, i, pszName, &cch, NULL, NULL, NULL, NULL)
+                                    : RegEnumValueW(hKey, i, pszName, &cch, NULL, NULL, NULL, NULL);
+            DWORD dwNumber = lResult == ERROR_SUCCESS ? EntryNumber(pszName, pszPrefix, dwMax) : 0;
+            if (dwNumber)
+                pdwNumbers[(*pdwCount)++] = dwNumber;
+        }
+    }
     RegCloseKey(hKey);
-    return bSubKeys ? dwSubKeys : dwValues;
+    if (pszName)
+        HeapFree(GetProcessHeap(), 0, pszName);
+    if (pdwNumbers && *pdwCount > 0) {
+        qsort(pdwNumbers, *pdwCount, sizeof(DWORD), CompareNumbers);
+        return pdwNumbers;
+    }
+    if (pdwNumbers)
+        HeapFree(GetProcessHeap(), 0, pdwNumbers);
+    *pdwCount = 0;
+    return NULL;
 }
 
 /* ---- "Default Settings", first part: the block ---- */
@@ -195,11 +281,11 @@ static void ExportFileNaming(const IniTarget *pTarget)
 /* "StartApplicationParameterOrder": each entry plus the code of '0'. */
 static void PutParameterOrder(const IniTarget *pTarget)
 {
-    WCHAR szOrder[DM_PARAMETER_ORDER_COUNT + 1];
+    WCHAR szOrder[DM_PARAMETER_ORDER_COUNT];
     for (int i = 0; i < DM_PARAMETER_ORDER_COUNT; i++)
         szOrder[i] = (WCHAR)(DevMode_GetStartApplicationParameterOrder(pTarget->pDevMode, i) + L'0');
-    szOrder[DM_PARAMETER_ORDER_COUNT] = 0;
-    PutText(pTarget, SEC_DEFAULT, L"StartApplicationParameterOrder", szOrder);
+    /* Entries outside 0..9 can make any character, NUL included. */
+    PutCountedText(pTarget, SEC_DEFAULT, L"StartApplicationParameterOrder", szOrder, DM_PARAMETER_ORDER_COUNT);
 }
 
 static void ExportStamps(const IniTarget *pTarget)
@@ -231,6 +317,29 @@ static void ExportStartAndOutput(const IniTarget *pTarget)
     PutNumber(pTarget, SEC_DEFAULT, L"PDFFlags", (int)DevMode_GetPDFFlags(pDm));
 }
 
+/* The indexed family texts ("Printer %d", "Font %d") below nCount that the
+ * family key pszFamily holds, each read with a buffer of cbBuffer bytes and
+ * written under pszKeyPattern formatted with its number (index plus one);
+ * a text that cannot be read is left out. */
+static void PutIndexedTexts(const IniTarget *pTarget, const WCHAR *pszSection, const WCHAR *pszFamily,
+                            const WCHAR *pszValuePrefix, const WCHAR *pszKeyPattern, int nCount,
+                            IndexedTextGetter pfnGet, DWORD cbBuffer)
+{
+    DWORD dwEntries = 0;
+    DWORD *pdwNumbers = ListNumberedEntries(pTarget, pszFamily, pszValuePrefix, FALSE,
+                                            nCount > 0 ? (DWORD)nCount : 0, &dwEntries);
+    WCHAR szText[INI_CB_REDIRECT_PRINTER / sizeof(WCHAR)];
+    for (DWORD n = 0; n < dwEntries; n++) {
+        if (!ReadIndexedText(pTarget, pfnGet, szText, cbBuffer, (int)pdwNumbers[n] - 1))
+            continue;
+        WCHAR szKey[INI_KEY_CCH];
+        swprintf(szKey, INI_KEY_CCH, pszKeyPattern, (int)pdwNumbers[n]);
+        PutText(pTarget, pszSection, szKey, szText);
+    }
+    if (pdwNumbers)
+        HeapFree(GetProcessHeap(), 0, pdwNumbers);
+}
+
 /* ---- "Redirect Printing" ---- */
 
 static void ExportRedirectPrinting(const IniTarget *pTarget)
@@ -239,16 +348,8 @@ static void ExportRedirectPrinting(const IniTarget *pTarget)
     GetRedirectPrinterCount(pTarget->pDevMode, &nCount);
     PutNumber(pTarget, SEC_REDIRECT, L"Number of printers", nCount);
 
-    DWORD dwLeft = CountFamilyEntries(pTarget, L"%s\\Redirect Printing Settings", FALSE);
-    WCHAR szPrinter[INI_CB_REDIRECT_PRINTER / sizeof(WCHAR)];
-    for (int i = 0; i < nCount && dwLeft > 0; i++) {
-        if (!ReadIndexedText(pTarget, GetRedirectPrinter, szPrinter, sizeof(szPrinter), i))
-            continue;
-        WCHAR szKey[INI_KEY_CCH];
-        swprintf(szKey, INI_KEY_CCH, L"Printer%d", i + 1);
-        PutText(pTarget, SEC_REDIRECT, szKey, szPrinter);
-        dwLeft--;
-    }
+    PutIndexedTexts(pTarget, SEC_REDIRECT, L"%s\\Redirect Printing Settings", L"Printer ", L"Printer%d", nCount,
+                    GetRedirectPrinter, INI_CB_REDIRECT_PRINTER);
 
     PutYesNo(pTarget, SEC_REDIRECT, L"Enable Redirect Printing Log",
              GetRedirectPrintingLogEnabled(pTarget->pDevMode));
@@ -338,8 +439,13 @@ static void ExportBates(const IniTarget *pTarget)
     ReadText(pTarget, GetBatesFormatCountText, szCount, INI_CB_BATES_COUNT);
     PutText(pTarget, SEC_BATES, L"Number of Formats", szCount);
     int nFormats = _wtoi(szCount);
-    for (int n = 1; n <= nFormats; n++)
-        ExportBatesFormat(pTarget, n);
+    DWORD dwFormats = 0;
+    DWORD *pdwFormats = ListNumberedEntries(pTarget, L"%s\\BatesNumbering", L"", TRUE,
+                                            nFormats > 0 ? (DWORD)nFormats : 0, &dwFormats);
+    for (DWORD n = 0; n < dwFormats; n++)
+        ExportBatesFormat(pTarget, (int)pdwFormats[n]);
+    if (pdwFormats)
+        HeapFree(GetProcessHeap(), 0, pdwFormats);
 }
 
 /* ---- PDF and HTML ---- */
@@ -352,16 +458,7 @@ static void ExportFontList(const IniTarget *pTarget, const WCHAR *pszSection, co
     int nCount = 0;
     pfnCount(pTarget->pDevMode, &nCount);
     PutNumber(pTarget, pszSection, L"Count", nCount);
-    DWORD dwLeft = CountFamilyEntries(pTarget, pszFamily, FALSE);
-    WCHAR szFont[INI_CB_FONT / sizeof(WCHAR)];
-    for (int i = 0; i < nCount && dwLeft > 0; i++) {
-        if (!ReadIndexedText(pTarget, pfnFont, szFont, sizeof(szFont), i))
-            continue;
-        WCHAR szKey[INI_KEY_CCH];
-        swprintf(szKey, INI_KEY_CCH, L"Font %d", i + 1);
-        PutText(pTarget, pszSection, szKey, szFont);
-        dwLeft--;
-    }
+    PutIndexedTexts(pTarget, pszSection, pszFamily, L"Font ", L"Font %d", nCount, pfnFont, INI_CB_FONT);
 }
 
 static void ExportPdf(const IniTarget *pTarget)
@@ -444,35 +541,26 @@ static void PutPaperText(const IniTarget *pTarget, int nPaper, const WCHAR *pszN
     PutText(pTarget, SEC_PAPERS, szKey, szText);
 }
 
-static BOOL PaperKeyOpens(const IniTarget *pTarget, int nPaper)
-{
-    WCHAR szPattern[INI_KEY_CCH];
-    HKEY hKey = NULL;
-    swprintf(szPattern, INI_KEY_CCH, L"%%s\\PapersList\\%d", nPaper);
-    if (!RegPathOpen(pTarget->pDevMode, SETTINGS_ROOT_PATH, szPattern, L"", &hKey))
-        return FALSE;
-    RegCloseKey(hKey);
-    return TRUE;
-}
-
 static void ExportPapers(const IniTarget *pTarget)
 {
     DWORD dwCount = 0;
     if (!GetPaperCount(pTarget->pDevMode, &dwCount))
         return;
     PutNumber(pTarget, SEC_PAPERS, L"Number of Paper Sizes", (int)dwCount);
-    DWORD dwLeft = CountFamilyEntries(pTarget, L"%s\\PapersList", TRUE);
-    for (DWORD n = 1; n <= dwCount && n <= (DWORD)INT_MAX && dwLeft > 0; n++) {
-        if (!PaperKeyOpens(pTarget, (int)n))
-            continue;
-        PutPaperNumber(pTarget, (int)n, L"Available", GetPaperAvailable);
-        PutPaperText(pTarget, (int)n, L"Title", GetPaperTitle);
-        PutPaperNumber(pTarget, (int)n, L"Width", GetPaperWidth);
-        PutPaperNumber(pTarget, (int)n, L"Height", GetPaperHeight);
-        PutPaperText(pTarget, (int)n, L"Units", GetPaperUnits);
-        PutPaperNumber(pTarget, (int)n, L"WindowsPaperCode", GetPaperWindowsPaperCode);
-        dwLeft--;
+    DWORD dwPapers = 0;
+    DWORD *pdwPapers = ListNumberedEntries(pTarget, L"%s\\PapersList", L"", TRUE,
+                                           dwCount < (DWORD)INT_MAX ? dwCount : (DWORD)INT_MAX, &dwPapers);
+    for (DWORD i = 0; i < dwPapers; i++) {
+        int n = (int)pdwPapers[i];
+        PutPaperNumber(pTarget, n, L"Available", GetPaperAvailable);
+        PutPaperText(pTarget, n, L"Title", GetPaperTitle);
+        PutPaperNumber(pTarget, n, L"Width", GetPaperWidth);
+        PutPaperNumber(pTarget, n, L"Height", GetPaperHeight);
+        PutPaperText(pTarget, n, L"Units", GetPaperUnits);
+        PutPaperNumber(pTarget, n, L"WindowsPaperCode", GetPaperWindowsPaperCode);
     }
+    if (pdwPapers)
+        HeapFree(GetProcessHeap(), 0, pdwPapers);
 }
 
 /* ---- "Email Settings" ---- */
@@ -501,7 +589,7 @@ int ExportProfileToIni(const DriverDevMode *pDevMode, const WCHAR *pszIniFile)
 {
     if (!pDevMode || !pszIniFile || !pszIniFile[0])
         return 0;
-    IniTarget target = {pDevMode, pszIniFile};
+    IniTarget target = {pDevMode, pszIniFile, IniFileEncoding(pszIniFile)};
     ExportPageAndFormat(&target);
     ExportFileNaming(&target);
     ExportStamps(&target);

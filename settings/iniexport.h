@@ -33,7 +33,10 @@ extern "C" {
 
 /* WriteIniNumber: writes nValue as signed decimal text under pszSection /
  * pszKey of the INI file pszIniFile. Gives WritePrivateProfileStringW's
- * result, or 0 when the section, key or path is absent. */
+ * result; 0 without writing when the section, key or path is absent, or
+ * when the names could not be read back: a section or key with a line
+ * break (CR or LF) or a character the file's encoding does not hold (a new
+ * file is ANSI), a key with "=" or one that starts with "[". */
 DRVSETTINGS_API int WriteIniNumber(const WCHAR *pszSection, const WCHAR *pszKey, int nValue,
                                    const WCHAR *pszIniFile);
 
@@ -49,8 +52,26 @@ DRVSETTINGS_API int WriteIniNumber(const WCHAR *pszSection, const WCHAR *pszKey,
  * reported (a missing value gives its getter's default, an empty string or
  * a left-out key). A Bates format value longer than its read buffer is cut
  * to 511 characters; a paper-list number that cannot be read is written
- * as 0. */
+ * as 0. Numbered entries (redirect printers, fonts, Bates formats,
+ * papers) are written for the numbers up to their count that the
+ * registry holds, so a count far above them costs nothing.
+ *
+ * Text values are written so that they read back whole: a character that
+ * would end the line, be trimmed or unquoted by the private-profile
+ * readers, or not be held by the file's encoding, is written as its UTF-8
+ * bytes in "%XX" escapes (a line break is "%0D%0A"), and so is a "%" that
+ * stands before two upper-case hex digits. A value with none of these is
+ * written as it is. DecodeIniValue gives the text back. */
 DRVSETTINGS_API int ExportProfileToIni(const DriverDevMode *pDevMode, const WCHAR *pszIniFile);
+
+/* DecodeIniValue: the text of a value read from an exported INI file (with
+ * GetPrivateProfileStringW), its "%XX" escapes of UTF-8 turned back into
+ * characters, into pszOut (cchOut characters, terminated). Anything that is
+ * not such an escape is copied as it is. The text is never longer than the
+ * value, so a buffer of the value's size always holds it. Gives 1; 0 (and
+ * pszOut untouched) when an argument is absent or the text does not fit.
+ * An escaped NUL ("%00") ends the text there for a reader of C strings. */
+DRVSETTINGS_API int DecodeIniValue(const WCHAR *pszValue, WCHAR *pszOut, DWORD cchOut);
 
 #ifdef __cplusplus
 }

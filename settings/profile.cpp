@@ -1,7 +1,7 @@
 /* Driver settings in the registry: printer name, value routines, profiles. */
 #include "settings/profile.h"
+#include "settings/printername.h"
 #include "settings/regpath.h"
-#include "settings/regtext.h"
 
 #include <cwchar>
 #include <cstring>
@@ -124,27 +124,11 @@ const WCHAR *ProfileStringName(int nId)
 
 void GetSettingsPrinterName(const DriverDevMode *pDevMode, WCHAR *pszBuffer, DWORD cbBuffer)
 {
-    if (!pszBuffer || cbBuffer < sizeof(WCHAR))
+    if (!pszBuffer)
         return;
     memset(pszBuffer, 0, cbBuffer);
-    if (!pDevMode)
-        return;
-    DWORD cchBuffer = cbBuffer / sizeof(WCHAR);
-
-    WCHAR szIdPath[64];
-    /* The driver writes the id signed: 0xFFFFFFFF is PrinterIDs\-1. */
-    swprintf(szIdPath, 64, L"%ls\\%d", SETTINGS_PRINTER_IDS_PATH, (int)DevMode_GetPrinterId(pDevMode));
-    HKEY hKey = NULL;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, szIdPath, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
-        LONG lResult = RegReadTextW(hKey, L"Printer name", pszBuffer, cchBuffer, NULL);
-        RegCloseKey(hKey);
-        if (lResult == ERROR_SUCCESS)
-            return;
-        memset(pszBuffer, 0, cbBuffer);
-    }
-    const WCHAR *pszDevice = DevMode_GetDeviceName(pDevMode);
-    for (DWORD i = 0; i < DM_CCH_DEVICE_NAME && i + 1 < cchBuffer && pszDevice[i]; i++)
-        pszBuffer[i] = pszDevice[i];
+    if (cbBuffer >= sizeof(WCHAR))
+        LookupPrinterName(pDevMode, pszBuffer, cbBuffer / sizeof(WCHAR));
 }
 
 /* ---- generic value routines ---- */
@@ -167,23 +151,26 @@ int SettingsWriteDword(const DriverDevMode *pDevMode, const WCHAR *pszRoot, cons
     return RegPathWriteValue(pDevMode, pszRoot, pszPattern, pszName, REG_DWORD, &dwValue, sizeof(dwValue));
 }
 
-/* Reads a value of cchStored characters through a private buffer with room
- * for a terminator and hands the caller at most *pcbSize bytes of its data:
- * the terminator as well when it fits. *pcbSize receives the stored size. */
-static int CopyStoredText(HKEY hKey, const WCHAR *pszName, void *pBuffer, DWORD *pcbSize, DWORD cchStored)
+/* Reads the value's cbStored bytes through a private buffer and hands them
+ * to the caller's buffer of *pcbSize bytes, followed by a NUL character at
+ * the next even offset when that fits too. *pcbSize receives the bytes
+ * read; a value that grew since it was measured fails. */
+static int CopyStoredData(HKEY hKey, const WCHAR *pszName, BYTE *pBuffer, DWORD *pcbSize, DWORD cbStored)
 {
-    WCHAR *pszText = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, ((SIZE_T)cchStored + 1) * sizeof(WCHAR));
-    if (!pszText)
+    BYTE *pData = (BYTE *)HeapAlloc(GetProcessHeap(), 0, cbStored);
+    if (!pData)
         return 0;
+    DWORD cbRead = cbStored;
     int nResult = 0;
-    DWORD cchRead = 0;
-    if (RegReadTextW(hKey, pszName, pszText, cchStored + 1, &cchRead) == ERROR_SUCCESS) {
-        DWORD cbCopy = cchRead * sizeof(WCHAR);
-        memcpy(pBuffer, pszText, cbCopy < *pcbSize ? cbCopy : *pcbSize);
-        *pcbSize = cchStored * sizeof(WCHAR);
+    if (RegQueryValueExW(hKey, pszName, NULL, NULL, pData, &cbRead) == ERROR_SUCCESS && cbRead <= *pcbSize) {
+        memcpy(pBuffer, pData, cbRead);
+        DWORD cbEnd = cbRead + (cbRead % sizeof(WCHAR)) + sizeof(WCHAR);
+        if (cbEnd <= *pcbSize)
+            memset(pBuffer + cbRead, 0, cbEnd - cbRead);
+        *pcbSize = cbRead;
         nResult = 1;
     }
-    HeapFree(GetProcessHeap(), 0, pszText);
+    HeapFree(GetProcessHeap(), 0, pData);
     return nResult;
 }
 
@@ -196,16 +183,17 @@ int SettingsReadString(const DriverDevMode *pDevMode, const WCHAR *pszRoot, cons
     if (!RegPathOpen(pDevMode, pszRoot, pszPattern, pszName, &hKey))
         return 0;
     int nResult = 0;
-    DWORD cchStored = 0;
-    if (RegReadTextW(hKey, pszName, NULL, 0, &cchStored) == ERROR_MORE_DATA) {
-        DWORD cbStored = cchStored * sizeof(WCHAR);
+    DWORD cbStored = 0;
+    if (RegQueryValueExW(hKey, pszName, NULL, NULL, NULL, &cbStored) == ERROR_SUCCESS) {
         if (*pcbSize < cbStored || (*pcbSize != 0 && !pBuffer)) {
             *pcbSize = cbStored;
         } else if (cbStored == 0) {
+            if (*pcbSize >= sizeof(WCHAR))
+                memset(pBuffer, 0, sizeof(WCHAR));
             *pcbSize = 0;
             nResult = 1;
         } else {
-            nResult = CopyStoredText(hKey, pszName, pBuffer, pcbSize, cchStored);
+            nResult = CopyStoredData(hKey, pszName, (BYTE *)pBuffer, pcbSize, cbStored);
         }
     }
     RegCloseKey(hKey);
@@ -397,10 +385,9 @@ static int DeleteProfileKey(const DriverDevMode *pDevMode, const WCHAR *pszSubKe
 {
     if (!pDevMode)
         return 0;
-    WCHAR szPrinter[SETTINGS_NAME_CCH];
-    GetSettingsPrinterName(pDevMode, szPrinter, sizeof(szPrinter));
+    WCHAR szPrinter[PRINTER_NAME_CCH];
     WCHAR szRoot[REG_PATH_CCH];
-    if (!szPrinter[0] || !ProfileReadRoot(pDevMode, szRoot, REG_PATH_CCH))
+    if (!GetUsablePrinterName(pDevMode, szPrinter) || !ProfileReadRoot(pDevMode, szRoot, REG_PATH_CCH))
         return 0;
     WCHAR szParent[REG_PATH_CCH];
     int n = swprintf(szParent, REG_PATH_CCH, L"%ls\\%ls\\%ls", szRoot, szPrinter, SETTINGS_PROFILES_KEY);

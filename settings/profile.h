@@ -27,7 +27,7 @@ extern "C" {
 #endif
 
 #define SETTINGS_ROOT_PATH        JH_ROOT_KEY_W
-#define SETTINGS_PRINTER_IDS_PATH JH_ROOT_KEY_W L"\\PrinterIDs"
+#define SETTINGS_PRINTER_IDS_PATH JH_PRINTER_IDS_KEY_W
 #define SETTINGS_PROTECTED_PREFIX \
     L"Software\\Microsoft\\Internet Explorer\\InternetRegistry\\REGISTRY\\USER"
 #define SETTINGS_PROFILES_KEY     L"Save As Option Settings"
@@ -149,30 +149,36 @@ DRVSETTINGS_API const WCHAR *ProfileDwordName(int nId);
  * NULL for an id outside 0..40. */
 DRVSETTINGS_API const WCHAR *ProfileStringName(int nId);
 
-/* Printer registry name. Zeroes cbBuffer bytes of pszBuffer, then takes the
- * "Printer name" of ROOT\PrinterIDs\<PrinterId in signed decimal, as the
- * driver writes it>; when that key or value
+/* Printer registry name. Zeroes cbBuffer bytes of pszBuffer (any size,
+ * 1 included), then takes the "Printer name" of ROOT\PrinterIDs\<PrinterId
+ * in signed decimal, as the driver writes it>; when that key or value
  * cannot be read, the first 32 characters of dmDeviceName. The name is
- * always terminated inside the buffer (it is cut to fit). With no block the
- * buffer is left zeroed (empty). */
+ * always terminated inside the buffer: a longer PrinterIDs name is cut to
+ * fit, never replaced by the device name. With no block the buffer is left
+ * zeroed (empty). The library's own key paths refuse a PrinterIDs name that
+ * does not fit 260 characters with its terminator (see below). */
 DRVSETTINGS_API void GetSettingsPrinterName(const DriverDevMode *pDevMode, WCHAR *pszBuffer, DWORD cbBuffer);
 
 /* Generic value routines. pszRoot is a key path under HKCU; pszPattern a
  * sub-key path in which the first "%s" stands for the printer's registry
- * name. Each gives 1 on success and 0 on failure; any absent argument, or
- * an empty printer name, fails at once without touching the registry.
+ * name. Each gives 1 on success and 0 on failure; any absent argument, an
+ * empty printer name or a PrinterIDs name longer than 259 characters (which,
+ * cut, would name another printer's keys) fails at once without touching
+ * the registry.
  * Writers create missing keys; strings are written as REG_SZ of length
  * characters times 2, without the terminator. */
 DRVSETTINGS_API int SettingsWriteString(const DriverDevMode *pDevMode, const WCHAR *pszRoot, const WCHAR *pszPattern,
                         const WCHAR *pszName, const WCHAR *pszText);
 DRVSETTINGS_API int SettingsWriteDword(const DriverDevMode *pDevMode, const WCHAR *pszRoot, const WCHAR *pszPattern,
                        const WCHAR *pszName, DWORD dwValue);
-/* Reads a value's data into pBuffer. *pcbSize is the buffer size in bytes on
- * entry; when it is smaller than the stored size, or non-zero with no
- * buffer, it receives the stored size and the call fails (the buffer is
- * untouched). On success it receives the stored size; a terminator follows
- * the data only when the buffer has room for it, so callers zero the buffer
- * and pass at most its size minus one character to be sure of one. */
+/* Reads a value's data, whatever its type, into pBuffer. *pcbSize is the
+ * buffer size in bytes on entry; when it is smaller than the stored size
+ * (in bytes, exactly, odd sizes included), or non-zero with no buffer, it
+ * receives the stored size and the call fails (the buffer is untouched).
+ * On success it receives the stored size and the buffer the stored bytes;
+ * a terminator (a NUL character at the next even offset) follows them only
+ * when the buffer has room for it, so callers zero the buffer and pass at
+ * most its size minus one character to be sure of one. */
 DRVSETTINGS_API int SettingsReadString(const DriverDevMode *pDevMode, const WCHAR *pszRoot, const WCHAR *pszPattern,
                        const WCHAR *pszName, void *pBuffer, DWORD *pcbSize);
 /* Reads up to 4 bytes of a value, whatever its type, into *pdwValue

@@ -1,6 +1,6 @@
 /* Internal key-path helpers of the settings library. */
 #include "settings/regpath.h"
-#include "settings/profile.h"
+#include "settings/printername.h"
 
 #include <cstring>
 #include <cwchar>
@@ -48,9 +48,8 @@ BOOL RegPathBuild(const DriverDevMode *pDevMode, const WCHAR *pszRoot, const WCH
 {
     if (!pDevMode || !pszRoot || !pszPattern)
         return FALSE;
-    WCHAR szPrinter[SETTINGS_NAME_CCH];
-    GetSettingsPrinterName(pDevMode, szPrinter, sizeof(szPrinter));
-    if (!szPrinter[0])
+    WCHAR szPrinter[PRINTER_NAME_CCH];
+    if (!GetUsablePrinterName(pDevMode, szPrinter))
         return FALSE;
     size_t cchRoot = wcslen(pszRoot);
     if (cchRoot + 2 > cchPath)
@@ -74,10 +73,9 @@ int RegPathWriteValue(const DriverDevMode *pDevMode, const WCHAR *pszRoot, const
 {
     if (!pDevMode || !pszRoot || !pszPattern || !pszName || !pData)
         return 0;
-    WCHAR szPrinter[SETTINGS_NAME_CCH];
-    GetSettingsPrinterName(pDevMode, szPrinter, sizeof(szPrinter));
+    WCHAR szPrinter[PRINTER_NAME_CCH];
     WCHAR szSubKey[REG_PATH_CCH];
-    if (!szPrinter[0] || !RegSubstitute(pszPattern, szPrinter, szSubKey, REG_PATH_CCH))
+    if (!GetUsablePrinterName(pDevMode, szPrinter) || !RegSubstitute(pszPattern, szPrinter, szSubKey, REG_PATH_CCH))
         return 0;
 
     HKEY hRoot = NULL;

@@ -14,4 +14,7 @@
 #define JH_ROOT_KEY_A JH_ROOT_KEY_TEXT
 #define JH_ROOT_KEY_W JH_WIDEN(JH_ROOT_KEY_TEXT)
 
+/* The driver's table of printer registry names, one sub-key per PrinterId. */
+#define JH_PRINTER_IDS_KEY_W JH_ROOT_KEY_W L"\\PrinterIDs"
+
 #endif

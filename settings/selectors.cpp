@@ -69,6 +69,8 @@ static int ProfileText(const DriverDevMode *pDevMode, int nProfile, int nId, int
     DWORD cbRead = cbStored + 2 * sizeof(WCHAR);
     bRead = (nIndex == NO_INDEX) ? ReadProfileString(pDevMode, nId, nProfile, pszText, &cbRead)
                                  : ReadProfileStringAt(pDevMode, nId, nProfile, pszText, &cbRead, nIndex);
+    if (bRead && cbRead % sizeof(WCHAR))
+        ((BYTE *)pszText)[cbRead - 1] = 0; /* an odd trailing byte is no character */
     int nResult = bRead ? RegDeliverText(pszText, pszBuffer, pcbSize) : -1;
     HeapFree(GetProcessHeap(), 0, pszText);
     return nResult;
@@ -106,8 +108,10 @@ static const WCHAR *SelectBuffer(const DriverDevMode *pDevMode, int nProfile, in
 {
     memset(pszOwn, 0, SELECT_BUFFER_CCH * sizeof(WCHAR));
     if (UseProfile(pDevMode)) {
+        /* A stored text that fills the buffer without a terminator is no
+         * path: it counts as unreadable. */
         DWORD cbSize = SELECT_BUFFER_CCH * sizeof(WCHAR);
-        if (ReadProfileString(pDevMode, nId, nProfile, pszOwn, &cbSize))
+        if (ReadProfileString(pDevMode, nId, nProfile, pszOwn, &cbSize) && pszOwn[SELECT_BUFFER_CCH - 1] == 0)
             return pszOwn;
         memset(pszOwn, 0, SELECT_BUFFER_CCH * sizeof(WCHAR));
     }

@@ -18,7 +18,9 @@
  *    terminator included); strings are always terminated.
  *  - buffer: a pointer to the accessor's own 260-character buffer, holding
  *    the profile string or a copy of the block string (empty without
- *    block); each call overwrites it.
+ *    block), always terminated inside the buffer; each call overwrites it.
+ *    A profile string that does not fit 259 characters and its terminator
+ *    counts as unreadable (the block string is used).
  * bPortrait 1 selects the portrait setting of a pair, 0 the landscape one.
  */
 #ifndef JH_SETTINGS_SELECTORS_H

@@ -331,7 +331,9 @@ static DWORD AddHandles(std::string &page, DWORD nMore)
  * a record count one off, pens with bitmap offsets but no bitmap sizes,
  * JPEG and PNG bits handed to the device, a 12-byte core header, a colour
  * table on 24 bits, MASKBLT and PLGBLT without a mask, a face name of 32
- * characters without a terminator, alpha-blend bits longer than the image. */
+ * characters without a terminator, alpha-blend bits longer than the image;
+ * and a gradient and a 4 x 4 mono pattern brush, which printers take in
+ * another form. */
 static std::string MakeApplicationPage(void)
 {
     HDC hdc = BeginRecording();
@@ -355,6 +357,19 @@ static std::string MakeApplicationPage(void)
         font.Put16((WORD)('A' + i % 26));
     page = InsertRecord(page, font.Done() + Rec(EMR_SELECTOBJECT).Put(dwFirst + 1).Done());
     page = InsertRecord(page, AlphaBlendRecord(InfoHeader(40, 4, 4, 32, BI_RGB, 0), Rows(4, 4, 32) + std::string(16, '\x7F')));
+    Rec gradient(EMR_GRADIENTFILL);
+    gradient.Put(0).Put(0).Put(600).Put(600).Put(4).Put(2).Put(GRADIENT_FILL_TRIANGLE);
+    const LONG alVertices[4][2] = { { 100, 1000 }, { 160, 1000 }, { 100, 1060 }, { 160, 1060 } };
+    for (int i = 0; i < 4; i++)
+        gradient.Put(alVertices[i][0]).Put(alVertices[i][1]).Put(0xFF00 * (i & 1)).Put(0xFF00 * (i >> 1));
+    gradient.Put(0).Put(1).Put(2).Put(1).Put(2).Put(3);
+    Rec hatch(EMR_CREATEMONOBRUSH);
+    hatch.Put(dwFirst + 2).Put(DIB_RGB_COLORS).Put(32).Put(48).Put(80).Put(16);
+    hatch.Raw(InfoHeader(40, 4, 4, 1, BI_RGB, 16, 2)).Put(0).Put(0xFFFFFF);
+    hatch.Put(0x90000000).Put(0x60000000).Put(0x60000000).Put(0x90000000);
+    page = InsertRecord(page, gradient.Done());
+    page = InsertRecord(page, hatch.Done() + Rec(EMR_SELECTOBJECT).Put(dwFirst + 2).Done() +
+                                  Rec(EMR_RECTANGLE).Put(700).Put(1000).Put(1200).Put(1500).Done());
     DWORD nRecords = 0;
     memcpy(&nRecords, &page[52], 4);
     PutDword(page, 52, nRecords + 1);

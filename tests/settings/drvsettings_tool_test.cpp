@@ -163,6 +163,10 @@ TEST(DrvSettingsTool, ReadExportedSetting)
     EXPECT_EQ(0, ReadExportedSetting(&dm, L"Default Settings", L"No Such Key", szValue, 64, &dwError));
     EXPECT_EQ((DWORD)ERROR_NOT_FOUND, dwError);
     EXPECT_EQ(0, ReadExportedSetting(&dm, L"Redirect Printing", L"Printer2", szValue, 64, &dwError));
+    /* A multi-line text comes back whole, its escapes decoded. */
+    ASSERT_EQ(1, SetEmailBody(&dm, L"Hello,\r\n\r\nplease find it attached."));
+    EXPECT_EQ(1, ReadExportedSetting(&dm, L"Email Settings", L"Email Body", szValue, 64, &dwError));
+    EXPECT_STREQ(L"Hello,\r\n\r\nplease find it attached.", szValue);
     /* A value longer than the buffer is cut, never overrun. */
     WCHAR szSmall[14];
     szSmall[13] = L'#';

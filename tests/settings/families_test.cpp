@@ -48,6 +48,15 @@ TEST(Families, DecimalForm)
     EXPECT_EQ(1, GetPdfDocumentSecurityFlag(&dm, &nValue));
     EXPECT_EQ(123456789, nValue);
 
+    /* The reader takes 16 characters: a 17th without terminator makes the
+     * value too long (the default), never digits from beyond the buffer. */
+    RegSetUnterminated(kPdf, L"JPEG Quality", L"0000000000000042");
+    EXPECT_EQ(1, GetPdfJpegQuality(&dm, &nValue));
+    EXPECT_EQ(42, nValue);
+    RegSetUnterminated(kPdf, L"JPEG Quality", L"00000000000000042");
+    EXPECT_EQ(1, GetPdfJpegQuality(&dm, &nValue));
+    EXPECT_EQ(85, nValue);
+
     /* No block: the default. */
     nValue = -7;
     EXPECT_EQ(1, GetPdfMonoImageCompression(NULL, &nValue));

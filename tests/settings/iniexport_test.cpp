@@ -4,6 +4,7 @@
 #include <vector>
 #include "settings/families.h"
 #include "settings/iniexport.h"
+#include "settings/profile.h"
 #include "inifile.h"
 #include "regfixture.h"
 #include "testutil.h"
@@ -40,6 +41,14 @@ TEST(IniExport, WriteIniNumber)
     EXPECT_EQ(1, WriteIniNumber(L"Sec", L"Zero", 0, file.c_str()));
     /* A second write replaces the key in place. */
     EXPECT_EQ(1, WriteIniNumber(L"Sec", L"Min", -1, file.c_str()));
+
+    /* Names that would not read back are refused, nothing written. */
+    const std::pair<const WCHAR *, const WCHAR *> aRefused[] = {
+        {L"Sec", L"a=b"}, {L"Sec", L"a\nb"}, {L"Sec", L"a\rb"}, {L"Sec", L"[a]"}, {L"a\r\nb", L"Key"},
+        {L"Sec", L"\u0141"}, /* not in the ANSI code page of a new file */
+    };
+    for (const auto &names : aRefused)
+        EXPECT_EQ(0, WriteIniNumber(names.first, names.second, 1, file.c_str()));
 
     IniFile ini = ReadIniText(path);
     ASSERT_EQ(1u, ini.size());
@@ -121,6 +130,9 @@ TEST(IniExport, BlockFields)
     for (int i = 0; i < DM_CCH_FILE_EXTENSION; i++)
         dm.FileExtension[i] = L'X';
     EXPECT_EQ("XXXXX", IniValue(ExportAndRead(&dm), "Default Settings", "FileExtension"));
+    for (int i = 0; i < DM_CCH_PATH; i++)
+        dm.ApplicationPath[i] = L'A';
+    EXPECT_EQ(std::string(DM_CCH_PATH, 'A'), IniValue(ExportAndRead(&dm), "Default Settings", "ApplicationPath"));
 }
 
 TEST(IniExport, RedirectPrinting)
@@ -272,6 +284,89 @@ TEST(IniExport, PaperList)
         {"Paper3 Height", "0"}, {"Paper3 Units", ""}, {"Paper3 WindowsPaperCode", "0"},
     };
     EXPECT_EQ(expected, pSection->keys);
+}
+
+/* Counts far above the entries present: the export writes the entries the
+ * registry holds, in order, and is done (it once counted through them all). */
+TEST(IniExport, HugeCounts)
+{
+    RegistryScope scope;
+    DriverDevMode dm;
+    MakeTestBlock(&dm);
+    const std::wstring fonts = PrinterKey() + L"\\Pdf Settings\\Force Embed Fonts";
+    RegSetDword(kRedirect, L"Printer count", 0x7FFFFFFF);
+    RegSetUnterminated(kRedirect, L"Printer 70000", L"Far");
+    RegSetUnterminated(kRedirect, L"printer 2", L"Near"); /* names compare in any case */
+    RegSetUnterminated(kRedirect, L"Printer 02", L"not a number the getter asks for");
+    RegSetUnterminated(fonts, L"Font count", L"2147483647");
+    RegSetUnterminated(fonts, L"Font 3", L"Symbol");
+    RegSetDword(kPapers, L"Count", 0xFFFFFFFF);
+    RegSetDword(kPapers + L"\\100000", L"Width", 10);
+    RegSetDword(kPapers + L"\\2", L"Width", 20);
+    RegSetUnterminated(kBates, L"Number of Formats", L"2147483647");
+    RegSetUnterminated(kBates + L"\\4000", L"Name", L"Far");
+    RegSetUnterminated(kBates + L"\\1", L"Name", L"Near");
+
+    IniFile ini = ExportAndRead(&dm);
+    const IniSection *pRedirect = FindSection(ini, "Redirect Printing");
+    ASSERT_TRUE(pRedirect != NULL);
+    ASSERT_EQ(4u, pRedirect->keys.size());
+    EXPECT_EQ(std::make_pair(std::string("Printer2"), std::string("Near")), pRedirect->keys[1]);
+    EXPECT_EQ(std::make_pair(std::string("Printer70000"), std::string("Far")), pRedirect->keys[2]);
+    const IniSection *pFonts = FindSection(ini, "PDF Force Font Settings");
+    ASSERT_TRUE(pFonts != NULL);
+    ASSERT_EQ(2u, pFonts->keys.size());
+    EXPECT_EQ("Font 3", pFonts->keys[1].first);
+    EXPECT_EQ("10", IniValue(ini, "Paper Size Definitions", "Paper100000 Width"));
+    EXPECT_EQ("20", IniValue(ini, "Paper Size Definitions", "Paper2 Width"));
+    EXPECT_EQ(13u, FindSection(ini, "Paper Size Definitions")->keys.size());
+    std::vector<std::string> bates;
+    for (const IniSection &section : ini)
+        if (section.name.compare(0, 13, "Bates Number ") == 0)
+            bates.push_back(section.name + "=" + IniValue(ini, section.name, "Name"));
+    EXPECT_EQ((std::vector<std::string>{"Bates Number 1=Near", "Bates Number 4000=Far"}), bates);
+}
+
+/* Texts with line breaks and the like, from the registry and from the
+ * block, read back whole through the private-profile reader and
+ * DecodeIniValue; no section appears that the export did not make. */
+TEST(IniExport, TextValuesReadBackWhole)
+{
+    RegistryScope scope;
+    DriverDevMode dm;
+    MakeTestBlock(&dm);
+    const std::wstring aTexts[] = {
+        L"Dear customer,\r\n\r\nplease find it attached.\r\n[Injected]\r\nEmail To=other@example",
+        L"line\nbreak\rand more", L" - ", L"\t tabbed \t", L"\"quoted\"", L"'single'", L"100% %0A %41 %zz",
+        L"\u0141\u00f3d\u017a \U0001F600", std::wstring(1, (WCHAR)0xD800) + L"lone", L"ordinary",
+    };
+    for (const std::wstring &text : aTexts) {
+        ASSERT_EQ(1, SetEmailBody(&dm, text.c_str()));
+        DevMode_SetAnnotationText(&dm, text.c_str());
+        /* Entries outside 0..9 make any character: 0xFFDA gives LF, 0xFFD0 NUL. */
+        DevMode_SetStartApplicationParameterOrder(&dm, 0, 1);
+        memcpy(&dm.StartApplicationParameterOrder[1], "\xDA\xFF\xD0\xFF", 4);
+
+        std::string path = TempIniPath("initext");
+        std::wstring file = Widen(path);
+        ASSERT_EQ(1, ExportProfileToIni(&dm, file.c_str()));
+        const struct { const WCHAR *pszSection, *pszKey; std::wstring expected; } aReads[] = {
+            {L"Email Settings", L"Email Body", text},
+            {L"Default Settings", L"AnnotationText", text.substr(0, 127)},
+            {L"Default Settings", L"StartApplicationParameterOrder", std::wstring(L"1\n") + L'\0' + L"00000"},
+        };
+        for (const auto &read : aReads) {
+            WCHAR szValue[4096], szText[4096];
+            GetPrivateProfileStringW(read.pszSection, read.pszKey, L"<missing>", szValue, 4096, file.c_str());
+            ASSERT_EQ(1, DecodeIniValue(szValue, szText, 4096));
+            size_t cch = read.expected.size(); /* the order holds a NUL */
+            EXPECT_EQ(read.expected, std::wstring(szText, cch)) << read.pszKey;
+        }
+        IniFile ini = ReadIniText(path);
+        EXPECT_EQ(11u, ini.size()); /* no paper list, no Bates formats */
+        EXPECT_TRUE(FindSection(ini, "Injected") == NULL);
+        RemoveIni(path);
+    }
 }
 
 /* drvsettings.dll exports the export functions. */

@@ -57,6 +57,36 @@ TEST(Profile, GetSettingsPrinterName)
     EXPECT_EQ(0, szName[259]);
 }
 
+/* A PrinterIDs name that does not fit is cut, never replaced by the device
+ * name, and the library's own paths refuse it: a cut name is another
+ * printer's. A buffer of one byte is zeroed all the same. */
+TEST(Profile, PrinterNameThatDoesNotFit)
+{
+    RegistryScope scope;
+    DriverDevMode dm;
+    MakeTestBlock(&dm);
+    const std::wstring ids = std::wstring(TEST_ROOT) + L"\\PrinterIDs\\" + std::to_wstring(TEST_PRINTER_ID);
+    RegSetDword(PrinterKey(TEST_DEVICE_NAME) + L"\\Watermark", L"Number", 5);
+    WCHAR szName[260];
+    for (size_t cch : {259, 260, 300}) {
+        RegSetUnterminated(ids, L"Printer name", std::wstring(cch, L'L'));
+        wmemset(szName, L'#', 260);
+        GetSettingsPrinterName(&dm, szName, sizeof(szName));
+        EXPECT_EQ(std::wstring(259, L'L'), szName) << cch;
+    }
+    DWORD dwValue = 7;
+    EXPECT_EQ(0, SettingsReadDword(&dm, TEST_ROOT, L"%s\\Watermark", L"Number", &dwValue));
+    EXPECT_EQ(7u, dwValue);
+    EXPECT_EQ(0, SettingsWriteDword(&dm, TEST_ROOT, L"%s\\Watermark", L"Other", 1));
+    EXPECT_EQ(0, WriteProfileDword(&dm, PD_FILE_FORMAT, 1, 5));
+    EXPECT_FALSE(RegValueExists(PrinterKey(TEST_DEVICE_NAME) + L"\\Watermark", L"Other"));
+
+    BYTE abOne[2] = {0xAB, 0xAB};
+    GetSettingsPrinterName(&dm, (WCHAR *)abOne, 1);
+    EXPECT_EQ(0, abOne[0]);
+    EXPECT_EQ(0xAB, abOne[1]);
+}
+
 TEST(Profile, IdTables)
 {
     EXPECT_STREQ(L"File Format", ProfileDwordName(PD_FILE_FORMAT));
@@ -110,6 +140,24 @@ TEST(Profile, SettingsReadString)
     EXPECT_EQ(30u, cbSize);
     EXPECT_EQ(0, wmemcmp(L"fifteen chars!!", szBuffer, 15));
     EXPECT_EQ(L'#', szBuffer[15]); /* nothing added */
+
+    /* An odd-sized value: its size exactly, and a buffer of exactly that
+     * size takes it; a terminator follows only where there is room. */
+    const BYTE abOdd[6] = {'a', 0, 'b', 0, 'c', '~'};
+    RegSetData(PrinterKey() + L"\\Pdf Settings", L"Odd", REG_SZ, abOdd, 5);
+    cbSize = 0;
+    EXPECT_EQ(0, SettingsReadString(&dm, TEST_ROOT, pszPattern, L"Odd", NULL, &cbSize));
+    EXPECT_EQ(5u, cbSize);
+    for (DWORD cbBuffer : {5, 7, 8}) {
+        memset(szBuffer, 0xEE, sizeof(szBuffer));
+        cbSize = cbBuffer;
+        EXPECT_EQ(1, SettingsReadString(&dm, TEST_ROOT, pszPattern, L"Odd", szBuffer, &cbSize)) << cbBuffer;
+        EXPECT_EQ(5u, cbSize);
+        EXPECT_EQ(0, memcmp(szBuffer, abOdd, 5));
+        const BYTE *pb = (const BYTE *)szBuffer;
+        EXPECT_EQ(cbBuffer == 8 ? 0 : 0xEE, pb[5]) << cbBuffer; /* NUL character at offset 6 */
+        EXPECT_EQ(cbBuffer == 8 ? 0 : 0xEE, pb[7]) << cbBuffer;
+    }
 
     /* The writer's text reads back (the registry itself may add a terminator). */
     ASSERT_EQ(1, SettingsWriteString(&dm, TEST_ROOT, pszPattern, L"Written", L"abc"));

@@ -196,9 +196,25 @@ TEST(Selectors, OutAndBufferKinds)
     RegSetUnterminated(kJobProfile, L"Watermark Portrait Image", L"C:\\profile\\p.bmp");
     EXPECT_STREQ(L"C:\\profile\\p.bmp", SelectWatermarkImagePortrait(&dm, kJob));
     EXPECT_STREQ(L"", SelectWatermarkImageLandscape(&dm, kJob));
-    std::wstring longPath(300, L'z'); /* too long for the 260-character buffer */
-    RegSetUnterminated(kJobProfile, L"Watermark Portrait Image", longPath);
-    EXPECT_STREQ(L"C:\\block\\portrait.bmp", SelectWatermarkImagePortrait(&dm, kJob));
+    /* Too long for the 260-character buffer with a terminator: 260
+     * characters stored without one fill it, and count as unreadable. */
+    DevMode_SetOutputDirectory(&dm, L"C:\\block\\out");
+    DevMode_SetWatermarkFileLandscape(&dm, L"C:\\block\\landscape.bmp");
+    const struct {
+        const WCHAR *pszValue;
+        const WCHAR *(*pfnSelect)(const DriverDevMode *, int);
+    } aBuffers[] = {{L"Output Path", SelectOutputPath},
+                    {L"Watermark Portrait Image", SelectWatermarkImagePortrait},
+                    {L"Watermark Landscape Image", SelectWatermarkImageLandscape}};
+    for (const auto &buffer : aBuffers) {
+        const WCHAR *pszBlock = buffer.pfnSelect(&dm, kJob + 1);
+        std::wstring blockText = pszBlock;
+        for (size_t cch : {259, 260, 300}) {
+            RegSetUnterminated(kJobProfile, buffer.pszValue, std::wstring(cch, L'z'));
+            EXPECT_EQ(cch == 259 ? std::wstring(259, L'z') : blockText, buffer.pfnSelect(&dm, kJob))
+                << buffer.pszValue << " " << cch;
+        }
+    }
 
     /* Bit clear: family and block only. */
     DevMode_ClearFlagUseProfile(&dm);

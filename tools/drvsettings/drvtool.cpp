@@ -197,6 +197,8 @@ int ReadExportedSetting(const DriverDevMode *pDevMode, const WCHAR *pszSection, 
         GetPrivateProfileStringW(pszSection, pszKey, g_szMissing, pszValue, cchValue, szTempFile);
         pszValue[cchValue - 1] = 0;
         nResult = wcscmp(pszValue, g_szMissing) != 0;
+        if (nResult)
+            DecodeIniValue(pszValue, pszValue, cchValue); /* in place: never longer */
         if (!nResult) {
             pszValue[0] = 0;
             *pdwError = ERROR_NOT_FOUND;

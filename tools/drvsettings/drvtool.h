@@ -41,7 +41,7 @@ int ExportToIniFile(const DriverDevMode *pDevMode, const WCHAR *pszIniFile, DWOR
 
 /* ReadExportedSetting: exports the profile to a temporary file and reads
  * pszKey of pszSection back into pszValue (cchValue characters, always
- * terminated, cut when longer). Gives 1 when the key exists; 0 with
+ * terminated, cut when longer), its escapes decoded (DecodeIniValue). Gives 1 when the key exists; 0 with
  * *pdwError ERROR_NOT_FOUND when it does not, or the error of the export.
  * The temporary file is deleted. */
 int ReadExportedSetting(const DriverDevMode *pDevMode, const WCHAR *pszSection, const WCHAR *pszKey,

@@ -186,8 +186,11 @@ static DWORD WritePageFileOverride(const char *pszOverride, char *pszFile, size_
             g_ahLocked[g_nLocked++] = hFile;
         return cbFile;
     }
+    /* The copy is the port monitor's spool file, which the helper deletes:
+     * a read-only source (shared test pages) must not make it read-only. */
     if (!CopyFileA(pszOverride, pszFile, FALSE))
         return 0;
+    SetFileAttributesA(pszFile, FILE_ATTRIBUTE_NORMAL);
     WIN32_FILE_ATTRIBUTE_DATA stData;
     return GetFileAttributesExA(pszFile, GetFileExInfoStandard, &stData) ? stData.nFileSizeLow : 0;
 }
