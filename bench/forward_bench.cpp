@@ -15,10 +15,15 @@
  *   6. CPU time of an 8-page job of 2 copies with the picture against the
  *      same job without it;
  *   7. peak memory of a job of one 50 MB page forwarded to 1 and to 3
- *      redirect printers, each in a process of its own.
+ *      redirect printers, each in a process of its own;
+ *   8. what an unloaded job pays for keeping its pages and for the
+ *      spool-names mutex: wall and CPU time of reading n light pages and the
+ *      50 MB page without and with a kept copy, and of taking and giving
+ *      back the mutex against a document's start and end.
  * Run under Wine with the test environment up:
  *   build/wine-exec.sh build/bin/forward_bench.exe [pages] [copies] [loop pages]
  */
+#include "forwarding/keptpages.h"
 #include "forwarding/pageforward.h"
 #include "forwarding/pagereader.h"
 #include "forwarding/printsession.h"
@@ -280,7 +285,7 @@ static void ForwardPages(int nJob, const char *pszDoc, DWORD dwPages, DWORD dwCo
     }
     for (DWORD p = 1; p <= dwPages; p++) {
         ForwardPage stPage;
-        ReadForwardPage(BENCH_PRINTER, nJob, p, &stPage);
+        ReadForwardPage(BENCH_PRINTER, nJob, p, NULL, &stPage);
         DoPrintPage(BENCH_QUEUE, pszDoc, &stPage, &stTarget, BENCH_PRINTER, dwCopies);
         ReleaseForwardPage(&stPage);
     }
@@ -532,7 +537,7 @@ static double RunLoopJob(int nJob, DWORD dwPages, DWORD dwCopies, const std::vec
                          DWORD dwSleepMs)
 {
     WriteFinishedJob(nJob, dwPages, dwCopies, queues);
-    JobLoopLimits stLimits = { dwSleepMs, JOB_MAX_CYCLES };
+    JobLoopLimits stLimits = { dwSleepMs, JOB_MAX_CYCLES, { RETRY_FIRST_PAUSE_MS, RETRY_MAX_PAUSE_MS, RETRY_WINDOW_MS } };
     double d0 = CpuSeconds();
     RunJobLoop(nJob, BENCH_PRINTER, &stLimits);
     return CpuSeconds() - d0;
@@ -799,6 +804,69 @@ static void BenchMemoryPrinters(void)
     }
 }
 
+/* ---- Keeping pages and the spool-names mutex ------------------------- */
+
+/* Wall and CPU seconds of reading pages nFirst..nLast of job nJob, kept in
+ * pszFolder when given. */
+static void ReadPages(int nJob, DWORD nFirst, DWORD nLast, const char *pszFolder, double *pdWall, double *pdCpu)
+{
+    double dWall = WallSeconds(), dCpu = CpuSeconds();
+    for (DWORD p = nFirst; p <= nLast; p++) {
+        char szKeep[MAX_PATH];
+        ForwardPage stPage;
+        if (pszFolder)
+            FormatKeptPagePath(pszFolder, p, szKeep, sizeof(szKeep));
+        ReadForwardPage(BENCH_PRINTER, nJob, p, pszFolder ? szKeep : NULL, &stPage);
+        ReleaseForwardPage(&stPage);
+    }
+    *pdWall = WallSeconds() - dWall;
+    *pdCpu = CpuSeconds() - dCpu;
+}
+
+static void BenchKeeping(const std::vector<BYTE> &devMode, DWORD dwPages)
+{
+    const int nJob = 9005;
+    char szFolder[MAX_PATH];
+    std::vector<std::string> pages;
+    for (DWORD p = 1; p <= dwPages; p++)
+        pages.push_back(MakeLightPage(p));
+    SpoolPages(nJob, pages, devMode);
+    std::string picture = g_dir + "\\keep_picture.emf";
+    DWORD cbPicture = WritePicturePage(picture, 4000, 4166);
+    WritePageKey(nJob, dwPages + 1, picture, cbPicture, devMode);
+    if (!CreateKeepFolder(nJob, szFolder, sizeof(szFolder)))
+        return;
+    double dWall[2], dCpu[2], dBigWall[2], dBigCpu[2];
+    ReadPages(nJob, 1, dwPages + 1, NULL, &dWall[0], &dCpu[0]); /* the files in the cache for both */
+    for (int nKeep = 0; nKeep < 2; nKeep++) {
+        ReadPages(nJob, 1, dwPages, nKeep ? szFolder : NULL, &dWall[nKeep], &dCpu[nKeep]);
+        ReadPages(nJob, dwPages + 1, dwPages + 1, nKeep ? szFolder : NULL, &dBigWall[nKeep], &dBigCpu[nKeep]);
+    }
+    RemoveKeepFolder(szFolder, dwPages + 1);
+    DeleteFileA(picture.c_str());
+    printf("keeping: reading a light page %.2f ms wall, %.2f ms CPU; kept as well %.2f ms wall, %.2f ms CPU\n",
+           dWall[0] * 1000 / dwPages, dCpu[0] * 1000 / dwPages, dWall[1] * 1000 / dwPages, dCpu[1] * 1000 / dwPages);
+    printf("  the %.1f MB page: %.2f s wall, %.2f s CPU; kept as well %.2f s wall, %.2f s CPU\n", cbPicture / 1e6,
+           dBigWall[0], dBigCpu[0], dBigWall[1], dBigCpu[1]);
+
+    const int nLocks = 1000, nDocs = 20;
+    double d0 = WallSeconds();
+    for (int i = 0; i < nLocks; i++)
+        UnlockSpoolNames(LockSpoolNames(INFINITE));
+    double dLock = (WallSeconds() - d0) / nLocks;
+    ForwardTarget stTarget;
+    memset(&stTarget, 0, sizeof(stTarget));
+    d0 = WallSeconds();
+    for (int i = 0; i < nDocs; i++) {
+        if (DoStartDocument(BENCH_QUEUE, "forward_bench mutex", 1, &stTarget))
+            DoEndDocument(&stTarget, 1);
+    }
+    double dDoc = (WallSeconds() - d0) / nDocs;
+    HeapFree(GetProcessHeap(), 0, stTarget.phCopyDCs);
+    printf("spool-names mutex: taken and given back in %.3f ms; a document's start and end (taking it twice) "
+           "%.1f ms: %.2f %%\n", dLock * 1000, dDoc * 1000, 200 * dLock / dDoc);
+}
+
 int main(int argc, char **argv)
 {
     char szTemp[MAX_PATH] = "";
@@ -824,6 +892,8 @@ int main(int argc, char **argv)
     BenchPictureJob(devMode);
     if (dwLoopPages > 0)
         BenchWall(devMode, dwLoopPages);
+    if (dwPages > 0)
+        BenchKeeping(devMode, dwPages);
     RegDeleteTreeA(HKEY_CURRENT_USER, JH_ROOT_KEY BENCH_PRINTER);
     RegDeleteKeyA(HKEY_CURRENT_USER, JH_ROOT_KEY BENCH_PRINTER);
     DeleteFileW(g_picture.c_str());

@@ -4,9 +4,11 @@
  * the device measured anew for each copy.
  */
 #include "forwarding/pageforward.h"
+#include "forwarding/keptpages.h"
 #include "jobprotocol/redirectlog.h"
 #include "stamping/stamps.h"
 
+#include <cstdio>
 #include <cstring>
 
 /* What the copies of one redirect printer share for one page. */
@@ -192,9 +194,33 @@ static void LogUnprintablePage(const ForwardPage *pPage, const char *pszPrinter)
     }
 }
 
+/* Keeps the page's bytes, as read from its spool file, in pszKeepFile with
+ * its device mode and Bates values; a failure sets pPage->dwKeepError. */
+static void KeepPageBytes(ForwardPage *pPage, const BYTE *pBuffer, const char *pszKeepFile)
+{
+    KeptPageHeader stHeader;
+    stHeader.dwMagic = KEPT_PAGE_MAGIC;
+    stHeader.cbDevMode = pPage->pDevMode ? pPage->cbDevMode : 0;
+    stHeader.cbSpool = pPage->cbRead;
+    stHeader.nBatesStart = pPage->nBatesStart;
+    stHeader.nBatesCurrent = pPage->nBatesCurrent;
+    if (!WriteKeptPage(pszKeepFile, &stHeader, pPage->pDevMode, pBuffer)) {
+        DWORD dwError = GetLastError();
+        pPage->dwKeepError = dwError ? dwError : ERROR_WRITE_FAULT;
+    }
+}
+
+/* Checks a page's bytes and builds the metafile; sets pPage->nState. */
+static void BuildPageMetaFile(ForwardPage *pPage, const BYTE *pBuffer, DWORD cbBuffer)
+{
+    pPage->hMetaFile = ReadMetaFile(pBuffer, cbBuffer, &pPage->nCheck, &pPage->stLayout);
+    pPage->nState = pPage->hMetaFile ? FWD_PAGE_READY : FWD_PAGE_REFUSED;
+}
+
 /* Reads the spool file the page key named, checks its bytes and builds the
- * metafile; sets pPage->nState. The bytes are freed again at once. */
-static void LoadPageMetaFile(ForwardPage *pPage)
+ * metafile; sets pPage->nState. A page that can be printed is kept in
+ * pszKeepFile, when given. The bytes are freed again at once. */
+static void LoadPageMetaFile(ForwardPage *pPage, const char *pszKeepFile)
 {
     BYTE *pBuffer = ReadPageFile(pPage->szFileName, pPage->cbFileSize, &pPage->cbRead);
     if (!pBuffer) {
@@ -202,32 +228,101 @@ static void LoadPageMetaFile(ForwardPage *pPage)
         pPage->nState = FWD_PAGE_UNREADABLE;
         return;
     }
-    if (pPage->cbRead < pPage->cbFileSize) {
+    if (pPage->cbRead < pPage->cbFileSize)
         pPage->nState = FWD_PAGE_SHORT;
-    } else {
-        pPage->hMetaFile = ReadMetaFile(pBuffer, pPage->cbRead, &pPage->nCheck, &pPage->stLayout);
-        pPage->nState = pPage->hMetaFile ? FWD_PAGE_READY : FWD_PAGE_REFUSED;
-    }
+    else
+        BuildPageMetaFile(pPage, pBuffer, pPage->cbRead);
+    if (pPage->nState == FWD_PAGE_READY && pszKeepFile)
+        KeepPageBytes(pPage, pBuffer, pszKeepFile);
     HeapFree(GetProcessHeap(), 0, pBuffer);
 }
 
-int ReadForwardPage(const char *pszPrinterName, int nJobNumber, DWORD dwPage, ForwardPage *pPage)
+/* Fills a page's fields up to the page key's read: its number, the state
+ * "not ready" and nothing else. */
+static void ClearForwardPage(ForwardPage *pPage, DWORD dwPage)
 {
-    if (!pPage)
-        return RET_NONE;
     memset(pPage, 0, sizeof(*pPage));
     pPage->dwPage = dwPage;
     pPage->nState = FWD_PAGE_NOT_READY;
+}
+
+int ReadForwardPage(const char *pszPrinterName, int nJobNumber, DWORD dwPage, const char *pszKeepFile,
+                    ForwardPage *pPage)
+{
+    if (!pPage)
+        return RET_NONE;
+    ClearForwardPage(pPage, dwPage);
     if (!pszPrinterName)
         return RET_NONE;
     int nReady = RedirectPrinting_ReadRegistryKey(pszPrinterName, nJobNumber, dwPage, pPage->szFileName,
                                                   sizeof(pPage->szFileName), &pPage->cbFileSize, &pPage->pDevMode,
                                                   &pPage->cbDevMode);
-    if (nReady == RET_PAGE_ABORT)
+    if (nReady == RET_PAGE_ABORT) {
         pPage->nState = FWD_PAGE_ABANDONED;
-    else if (nReady == RET_PAGE_READY)
-        LoadPageMetaFile(pPage);
+    } else if (nReady == RET_PAGE_READY) {
+        RedirectPrinting_ReadBatesNumbers(pszPrinterName, nJobNumber, &pPage->nBatesCurrent, &pPage->nBatesStart);
+        LoadPageMetaFile(pPage, pszKeepFile);
+    }
     return nReady;
+}
+
+/* Takes the device mode, the Bates values and the metafile from a kept
+ * page's cbFile bytes; sets pPage->nState. */
+static void UnpackKeptPage(ForwardPage *pPage, const BYTE *pFile, DWORD cbFile)
+{
+    KeptPageHeader stHeader;
+    if (!CheckKeptPageHeader(pFile, cbFile, &stHeader)) {
+        pPage->nState = FWD_PAGE_REFUSED;
+        pPage->nCheck = PAGE_NO_BUFFER;
+        return;
+    }
+    const BYTE *pDevMode = pFile + sizeof(stHeader);
+    if (stHeader.cbDevMode > 0) {
+        pPage->pDevMode = (BYTE *)HeapAlloc(GetProcessHeap(), 0, stHeader.cbDevMode);
+        if (!pPage->pDevMode) {
+            pPage->dwError = ERROR_NOT_ENOUGH_MEMORY;
+            pPage->nState = FWD_PAGE_UNREADABLE;
+            return;
+        }
+        memcpy(pPage->pDevMode, pDevMode, stHeader.cbDevMode);
+        pPage->cbDevMode = stHeader.cbDevMode;
+    }
+    pPage->nBatesStart = stHeader.nBatesStart;
+    pPage->nBatesCurrent = stHeader.nBatesCurrent;
+    pPage->cbRead = stHeader.cbSpool;
+    BuildPageMetaFile(pPage, pDevMode + stHeader.cbDevMode, stHeader.cbSpool);
+}
+
+void LoadKeptPage(const char *pszKeepFile, DWORD dwPage, ForwardPage *pPage)
+{
+    WIN32_FILE_ATTRIBUTE_DATA stData;
+    if (!pPage)
+        return;
+    ClearForwardPage(pPage, dwPage);
+    pPage->nState = FWD_PAGE_UNREADABLE;
+    pPage->dwError = ERROR_INVALID_PARAMETER;
+    if (!pszKeepFile)
+        return;
+    snprintf(pPage->szFileName, sizeof(pPage->szFileName), "%s", pszKeepFile);
+    if (!GetFileAttributesExA(pszKeepFile, GetFileExInfoStandard, &stData)) {
+        pPage->dwError = GetLastError();
+        return;
+    }
+    pPage->dwError = ERROR_FILE_TOO_LARGE;
+    if (stData.nFileSizeHigh)
+        return;
+    pPage->cbFileSize = stData.nFileSizeLow;
+    BYTE *pFile = ReadPageFile(pszKeepFile, pPage->cbFileSize, &pPage->cbRead);
+    if (!pFile) {
+        pPage->dwError = GetLastError();
+        return;
+    }
+    pPage->dwError = 0;
+    if (pPage->cbRead < pPage->cbFileSize)
+        pPage->nState = FWD_PAGE_SHORT;
+    else
+        UnpackKeptPage(pPage, pFile, pPage->cbRead);
+    HeapFree(GetProcessHeap(), 0, pFile);
 }
 
 void ReleaseForwardPage(ForwardPage *pPage)
@@ -296,11 +391,8 @@ static void DrawPageStamps(const CopyTarget *pCopy, const PrinterPass *pPass)
                                pPass->pszDocName ? pPass->pszDocName : DEFAULT_DOCUMENT_NAME, pPage->dwPage,
                                pCopy->ptPhysPageInPixels, pCopy->ptPhysDPI);
     LogStampResult(STAMP_LOG_ANNOTATION, nStamp, pCopy->dwCopy);
-    int nBatesStart = 0, nBatesCurrent = 0;
-    RedirectPrinting_ReadBatesNumbers(pPass->pszPrinterName, pPass->pTarget->nJobNumber, &nBatesCurrent,
-                                      &nBatesStart);
     nStamp = AddBatesNumber(pCopy->hdc, pPass->pszPrinterName, pPage->pDevMode, pPage->cbDevMode, pPage->dwPage,
-                            nBatesCurrent, nBatesStart, pCopy->ptPhysPageInPixels, pCopy->ptPhysDPI);
+                            pPage->nBatesCurrent, pPage->nBatesStart, pCopy->ptPhysPageInPixels, pCopy->ptPhysDPI);
     LogStampResult(STAMP_LOG_BATES, nStamp, pCopy->dwCopy);
 }
 

@@ -35,16 +35,30 @@ typedef struct ForwardPage {
     int          nCheck;                       /* FWD_PAGE_REFUSED: the CheckPageBytes result */
     PageLayout   stLayout;                     /* FWD_PAGE_REFUSED: where the checks stopped */
     HENHMETAFILE hMetaFile;                    /* FWD_PAGE_READY */
+    int          nBatesStart;                  /* the document key's Bates values, 0 unless read */
+    int          nBatesCurrent;
+    DWORD        dwKeepError;                  /* FWD_PAGE_READY: why it could not be kept, or 0 */
 } ForwardPage;
 
 /* Reads page dwPage of job nJobNumber of the printer pszPrinterName: its page
- * key and, when the key says "YES", its spool file, which is checked and
- * built into a metafile; the file is not held open. Logs nothing: why the
- * page cannot be printed stays in *pPage for DoPrintPage. Gives the result
- * of RedirectPrinting_ReadRegistryKey (RET_PAGE_READY when the key was
- * ready, whatever its file held). Release *pPage with ReleaseForwardPage
- * whatever the result. */
-int ReadForwardPage(const char *pszPrinterName, int nJobNumber, DWORD dwPage, ForwardPage *pPage);
+ * key and, when the key says "YES", the document key's Bates values and the
+ * spool file, which is checked and built into a metafile; the file is not
+ * held open. With pszKeepFile, a page whose metafile was built is also kept
+ * there (WriteKeptPage) for printers that are sent it later; a failure
+ * leaves its error code in pPage->dwKeepError. Logs nothing: why the page
+ * cannot be printed stays in *pPage for DoPrintPage. Gives the result of
+ * RedirectPrinting_ReadRegistryKey (RET_PAGE_READY when the key was ready,
+ * whatever its file held). Release *pPage with ReleaseForwardPage whatever
+ * the result. */
+int ReadForwardPage(const char *pszPrinterName, int nJobNumber, DWORD dwPage, const char *pszKeepFile,
+                    ForwardPage *pPage);
+
+/* Reads page dwPage back from its kept file pszKeepFile: its device mode,
+ * Bates values and metafile, as ReadForwardPage built them. nState is
+ * FWD_PAGE_READY, or FWD_PAGE_UNREADABLE (dwError set; ERROR_FILE_NOT_FOUND
+ * when the page was never kept) or FWD_PAGE_REFUSED when the file is not a
+ * kept page whole. Release *pPage with ReleaseForwardPage. */
+void LoadKeptPage(const char *pszKeepFile, DWORD dwPage, ForwardPage *pPage);
 
 /* Deletes the metafile and frees the device mode of a page read by
  * ReadForwardPage; it may be called again. */

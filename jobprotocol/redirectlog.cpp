@@ -109,18 +109,23 @@ static void AppendLine(const char *pszMessage)
         UnlockFile(g_hLogFile, LOG_LOCK_OFFSET_LOW, LOG_LOCK_OFFSET_HIGH, 1, 0);
 }
 
-void LogMessage(const char *pszFormat, ...)
+void LogMessageV(const char *pszFormat, va_list args)
 {
     char szMessage[LOG_MESSAGE_SIZE * 2];
-    va_list args;
     if (g_hLogFile == INVALID_HANDLE_VALUE || !pszFormat)
         return;
     /* wvsprintfA writes at most 1024 characters; the line keeps 511. */
-    va_start(args, pszFormat);
     wvsprintfA(szMessage, pszFormat, args);
-    va_end(args);
     szMessage[LOG_MESSAGE_SIZE - 1] = '\0';
     AppendLine(szMessage);
+}
+
+void LogMessage(const char *pszFormat, ...)
+{
+    va_list args;
+    va_start(args, pszFormat);
+    LogMessageV(pszFormat, args);
+    va_end(args);
 }
 
 void CloseLogFile(void)

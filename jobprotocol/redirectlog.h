@@ -6,6 +6,7 @@
 #define JH_JOBPROTOCOL_REDIRECTLOG_H
 
 #include <windows.h>
+#include <cstdarg>
 
 #define LOG_MESSAGE_SIZE 512
 
@@ -19,6 +20,9 @@ int OpenLogFile(const char *pszRegistryPath);
  * appended whole in one write; the message is formatted with wvsprintfA and
  * cut at 511 characters. */
 void LogMessage(const char *pszFormat, ...);
+
+/* LogMessage with its arguments as a va_list. */
+void LogMessageV(const char *pszFormat, va_list args);
 
 /* Closes the log; does nothing when it is not open. */
 void CloseLogFile(void);

@@ -7,8 +7,10 @@
 #include "jobprotocol/redirectlog.h"
 #include "launcher/appstarter.h"
 #include "launcher/postprint.h"
-#include "forwarding/printsession.h"
+#include "forwarding/keptpages.h"
 #include "forwarding/pageforward.h"
+#include "forwarding/printretry.h"
+#include "forwarding/printsession.h"
 #include "stamping/stamps.h"
 
 #include <cctype>
@@ -27,12 +29,18 @@ typedef struct JobState {
     int            nJobNumber;
     const char    *pszPrinterName;
     BOOL           bJobFinished;
+    BOOL           bForwarding;      /* forwarding has started */
+    BOOL           bPagesDone;       /* the last page has been consumed; printers may still be settling */
     BOOL           bForwardingDone;
     DWORD          dwNextPage;
     DWORD          dwPageCount;
+    DWORD          dwPagesConsumed;
     DWORD          dwCopies;
     ForwardTarget *pTargets;
     DWORD          dwTargetCount;
+    ULONGLONG      ullDeadline;      /* last try of a printer that is away; 0 before the last page */
+    RetryTimings   stRetryTimings;
+    char           szKeepFolder[MAX_PATH]; /* the kept pages' folder; empty when none */
     char           szCommandLine[COMMAND_LINE_SIZE];
     char           szAppPath[TEXT_BUFFER_SIZE];
     DWORD          dwStartFlags;
@@ -84,11 +92,13 @@ BOOL ParseJobCommandLine(const char *pszCmdLine, int *pnJobNumber, char *pszPrin
     return TRUE;
 }
 
-/* Releases every target's per-copy DC array and the target list, and the
- * watermark pictures kept for the job. */
+/* Releases every target's per-copy DC array and the target list, the
+ * watermark pictures and the pages kept for the job. */
 static void ReleaseTargets(JobState *pJob)
 {
     ReleaseWatermarkCache();
+    RemoveKeepFolder(pJob->szKeepFolder, pJob->dwPagesConsumed);
+    pJob->szKeepFolder[0] = '\0';
     for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
         if (pJob->pTargets[i].phCopyDCs) {
             HeapFree(GetProcessHeap(), 0, pJob->pTargets[i].phCopyDCs);
@@ -107,9 +117,22 @@ static void EndActiveTargets(JobState *pJob)
     for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
         if (pJob->pTargets[i].bActive) {
             pJob->pTargets[i].bActive = 0;
-            DoEndDocument(&pJob->pTargets[i], pJob->dwCopies);
+            DoEndDocument(&pJob->pTargets[i], pJob->pTargets[i].dwCopies);
         }
     }
+}
+
+/* The job as the steps of printers that are away see it in this cycle. */
+static void MakeRetryJob(const JobState *pJob, RetryJob *pRetry)
+{
+    pRetry->pszDocName = pJob->szDocumentName;
+    pRetry->pszPrinterName = pJob->pszPrinterName;
+    pRetry->pszKeepFolder = pJob->szKeepFolder;
+    pRetry->dwPages = pJob->dwPagesConsumed;
+    pRetry->bPagesDone = pJob->bPagesDone;
+    pRetry->ullNow = GetTickCount64();
+    pRetry->ullDeadline = pJob->ullDeadline;
+    pRetry->stTimings = pJob->stRetryTimings;
 }
 
 /* Reads redirect printer nIndex into a PRINTER_NAME_SIZE buffer; empty when
@@ -243,66 +266,130 @@ static void StartForwarding(JobState *pJob)
         }
     }
     pJob->dwTargetCount = dwCount;
+    pJob->bForwarding = TRUE;
+    if (dwCount > 0 && !CreateKeepFolder(pJob->nJobNumber, pJob->szKeepFolder, sizeof(pJob->szKeepFolder)))
+        LogMessage("Pages cannot be kept for printers that are tried again: Error %d", GetLastError());
+    RetryJob stRetry;
+    MakeRetryJob(pJob, &stRetry);
     for (DWORD i = 0; i < dwCount; i++) {
         ReadRedirectPrinterName(pJob, i, szPrinter);
         LogMessage("\t%s", szPrinter);
         pJob->pTargets[i].nJobNumber = pJob->nJobNumber;
-        if (DoStartDocument(szPrinter, pJob->szDocumentName, pJob->dwCopies, &pJob->pTargets[i]))
-            pJob->pTargets[i].bActive = 1;
+        pJob->pTargets[i].dwCopies = pJob->dwCopies;
+        StartTarget(&pJob->pTargets[i], szPrinter, &stRetry);
     }
 }
 
-/* Forwards the next page when its key is ready, then consumes it. The page
- * is read once and played on every active redirect printer. */
-static void ForwardNextPage(JobState *pJob)
+/* The file page dwPage is kept in, in szFile (MAX_PATH), while a printer may
+ * still have to be sent it; else NULL. */
+static const char *KeepFileOf(const JobState *pJob, DWORD dwPage, char *szFile)
+{
+    if (!pJob->szKeepFolder[0] || !FormatKeptPagePath(pJob->szKeepFolder, dwPage, szFile, MAX_PATH))
+        return NULL;
+    for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
+        if (pJob->pTargets[i].nOutcome == TARGET_PENDING)
+            return szFile;
+    }
+    return NULL;
+}
+
+/* Plays a page just read on target nIndex when its documents have had every
+ * earlier page; a target that is away or catching up is sent it later from
+ * the kept pages, but learns now why a page cannot be printed. */
+static void PlayNewPage(JobState *pJob, DWORD nIndex, const ForwardPage *pPage)
 {
     char szPrinter[PRINTER_NAME_SIZE];
+    ForwardTarget *pTarget = &pJob->pTargets[nIndex];
+    if (pTarget->nOutcome != TARGET_PENDING)
+        return;
+    ReadRedirectPrinterName(pJob, nIndex, szPrinter);
+    BOOL bInStep = pTarget->bActive && pTarget->dwPagesPlayed == pJob->dwPagesConsumed;
+    if (bInStep || pPage->nState != FWD_PAGE_READY)
+        DoPrintPage(szPrinter, pJob->szDocumentName, pPage, pTarget, pJob->pszPrinterName, pTarget->dwCopies);
+    if (bInStep)
+        pTarget->dwPagesPlayed++;
+}
+
+/* Forwards the next page when its key is ready, then consumes it. The page
+ * is read once (and kept while a printer may need it again) and played on
+ * every active redirect printer that has had every earlier page. */
+static void ForwardNextPage(JobState *pJob)
+{
+    char szKeepFile[MAX_PATH];
     ForwardPage stPage;
-    if (ReadForwardPage(pJob->pszPrinterName, pJob->nJobNumber, pJob->dwNextPage, &stPage) == RET_PAGE_READY) {
+    const char *pszKeepFile = KeepFileOf(pJob, pJob->dwNextPage, szKeepFile);
+    if (ReadForwardPage(pJob->pszPrinterName, pJob->nJobNumber, pJob->dwNextPage, pszKeepFile, &stPage) ==
+        RET_PAGE_READY) {
         LogMessage("Printing page: %d", pJob->dwNextPage);
-        for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
-            ReadRedirectPrinterName(pJob, i, szPrinter);
-            if (pJob->pTargets[i].bActive)
-                DoPrintPage(szPrinter, pJob->szDocumentName, &stPage, &pJob->pTargets[i], pJob->pszPrinterName,
-                            pJob->dwCopies);
-        }
+        if (stPage.dwKeepError)
+            LogMessage("Page %d cannot be kept for printers that are tried again: Error %d", pJob->dwNextPage,
+                       stPage.dwKeepError);
+        for (DWORD i = 0; i < pJob->dwTargetCount; i++)
+            PlayNewPage(pJob, i, &stPage);
         RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, pJob->dwNextPage);
         if (stPage.szFileName[0])
             DeleteFileA(stPage.szFileName);
         pJob->dwNextPage++;
+        pJob->dwPagesConsumed++;
     }
     ReleaseForwardPage(&stPage);
 }
 
-/* The document key said "YES" and every page has been forwarded. The
- * documents are ended while the log is open, so that their end-of-document
- * lines (a failure above all) are written, before the finish line and the
- * separator, which stays the job's last line. */
+/* The document key said "YES" and every page has been consumed: the
+ * document key and the job settings key are deleted, and the printers that
+ * are away have RETRY_WINDOW_MS left. */
+static void EndOfPages(JobState *pJob)
+{
+    pJob->dwNextPage = pJob->dwPageCount;
+    pJob->bPagesDone = TRUE;
+    pJob->ullDeadline = GetTickCount64() + pJob->stRetryTimings.dwWindowMs;
+    RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, 0);
+    DeleteSaveAsOptionSettingsRegistryKey(pJob->pszPrinterName, pJob->nJobNumber);
+}
+
+/* Every printer has printed or been given up. The end-of-document lines (a
+ * failure above all) come before the finish line and the separator, which
+ * stays the job's last line. */
 static void FinishForwarding(JobState *pJob)
 {
-    EndActiveTargets(pJob);
     LogMessage("Redirect printing finished.");
     LogMessage(LOG_SEPARATOR);
     CloseLogFile();
     pJob->bForwardingDone = TRUE;
     ReleaseTargets(pJob);
-    RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, 0);
-    DeleteSaveAsOptionSettingsRegistryKey(pJob->pszPrinterName, pJob->nJobNumber);
 }
 
-/* Phase 3: forwarding. */
-static int RunForwarding(JobState *pJob)
+/* Runs the step of every printer that has one in this cycle (SettleTarget);
+ * finishes once the last page has been consumed and every printer has
+ * printed or been given up. */
+static void SettleTargets(JobState *pJob)
+{
+    char szPrinter[PRINTER_NAME_SIZE];
+    RetryJob stRetry;
+    MakeRetryJob(pJob, &stRetry);
+    BOOL bSettled = TRUE;
+    for (DWORD i = 0; i < pJob->dwTargetCount; i++) {
+        if (TargetHasStep(&pJob->pTargets[i], &stRetry)) {
+            ReadRedirectPrinterName(pJob, i, szPrinter);
+            SettleTarget(&pJob->pTargets[i], szPrinter, &stRetry);
+        }
+        bSettled = bSettled && pJob->pTargets[i].nOutcome != TARGET_PENDING;
+    }
+    if (pJob->bPagesDone && bSettled)
+        FinishForwarding(pJob);
+}
+
+/* Acts on the document key: starts forwarding, forwards the next page, or
+ * sees the last page consumed. */
+static void ForwardFromDocumentKey(JobState *pJob)
 {
     int nState = ReadEndDocFromRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, &pJob->dwPageCount,
                                            pJob->szDocumentName, pJob->szRegistryPath);
     if (nState == RET_REDIRECT_PRINTING_FINISHED) {
-        if (pJob->dwNextPage <= pJob->dwPageCount) {
+        if (pJob->dwNextPage <= pJob->dwPageCount)
             nState = RET_REDIRECT_PRINTING_PRINTING;
-        } else {
-            pJob->dwNextPage = pJob->dwPageCount;
-            FinishForwarding(pJob);
-            return CYCLE_CONTINUE;
-        }
+        else
+            EndOfPages(pJob);
     }
     if (nState == RET_REDIRECT_PRINTING_PRINTING) {
         if (pJob->dwNextPage == 0)
@@ -312,6 +399,16 @@ static int RunForwarding(JobState *pJob)
         RedirectPrinting_DeletePageRegistryKey(pJob->pszPrinterName, pJob->nJobNumber, 0);
         pJob->bForwardingDone = TRUE;
     }
+}
+
+/* Phase 3: forwarding. Once the last page has been consumed, the document
+ * key is gone and only the printers are left to settle. */
+static int RunForwarding(JobState *pJob)
+{
+    if (!pJob->bPagesDone || pJob->bForwardingDone)
+        ForwardFromDocumentKey(pJob);
+    if (pJob->bForwarding && !pJob->bForwardingDone)
+        SettleTargets(pJob);
     return CYCLE_CONTINUE;
 }
 
@@ -323,6 +420,7 @@ int RunJobLoop(int nJobNumber, const char *pszPrinterName, const JobLoopLimits *
     pJob->nJobNumber = nJobNumber;
     pJob->pszPrinterName = pszPrinterName;
     pJob->dwCopies = 1;
+    pJob->stRetryTimings = pLimits->stRetry;
 
     for (int nCycles = 0;;) {
         if (RunStartBeforePrinting(pJob) == CYCLE_EXIT || RunJobStatus(pJob) == CYCLE_EXIT)
@@ -331,8 +429,10 @@ int RunJobLoop(int nJobNumber, const char *pszPrinterName, const JobLoopLimits *
             return 0;
         nCycles++;
         Sleep(pLimits->dwSleepMs);
-        if (nCycles >= pLimits->nMaxCycles)
+        if (nCycles >= pLimits->nMaxCycles) {
+            RemoveKeepFolder(pJob->szKeepFolder, pJob->dwPagesConsumed);
             return 0;
+        }
         if (pJob->bJobFinished && pJob->bForwardingDone)
             return 0;
     }

@@ -6,17 +6,20 @@
 #define JH_MONITOR_JOBLOOP_H
 
 #include <windows.h>
+#include "forwarding/printretry.h"
 
 #define JOB_POLL_INTERVAL_MS 500
 #define JOB_MAX_CYCLES       28800 /* about four hours of polling */
 #define JOB_MAX_COPIES       32767 /* a device mode's dmCopies is a signed 16-bit field */
 #define JOB_MAX_PRINTERS     65536 /* each printer holds a device context; a process holds at most 65536 GDI handles */
 
-/* Timing of the polling loop. The program uses JOB_POLL_INTERVAL_MS and
- * JOB_MAX_CYCLES; tests pass shorter ones. */
+/* Timing of the polling loop and of the tries of printers that are away.
+ * The program uses JOB_POLL_INTERVAL_MS, JOB_MAX_CYCLES and the RETRY_*
+ * values of printretry.h; tests pass shorter ones. */
 typedef struct JobLoopLimits {
-    DWORD dwSleepMs;
-    int   nMaxCycles;
+    DWORD        dwSleepMs;
+    int          nMaxCycles;
+    RetryTimings stRetry;
 } JobLoopLimits;
 
 /* Parses "job,printer": the job number is the decimal text before the first

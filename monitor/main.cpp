@@ -9,7 +9,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
 {
     char szPrinterName[KEY_PATH_SIZE];
     int nJobNumber = 0;
-    static const JobLoopLimits stLimits = { JOB_POLL_INTERVAL_MS, JOB_MAX_CYCLES };
+    static const JobLoopLimits stLimits = { JOB_POLL_INTERVAL_MS, JOB_MAX_CYCLES,
+                                           { RETRY_FIRST_PAUSE_MS, RETRY_MAX_PAUSE_MS, RETRY_WINDOW_MS } };
 
     if (!ParseJobCommandLine(lpCmdLine, &nJobNumber, szPrinterName, sizeof(szPrinterName)))
         return 0;

@@ -34,7 +34,7 @@ static Lines ForwardJob(const std::vector<const char *> &printers, const std::st
     for (DWORD dwPage = 1; dwPage <= dwPages; dwPage++) {
         LogMessage("Printing page: %d", dwPage);
         ForwardPage stPage;
-        ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, &stPage);
+        ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, NULL, &stPage);
         DeleteFileA(stPage.szFileName);
         for (size_t i = 0; i < printers.size(); i++)
             if (targets[i].bActive)

@@ -183,7 +183,7 @@ void PrintSpooledPage(const char *pszQueue, const std::string &docName, int nJob
                       ForwardTarget *pTarget, DWORD dwCopies)
 {
     ForwardPage stPage;
-    ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, &stPage);
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, NULL, &stPage);
     DoPrintPage(pszQueue, docName.c_str(), &stPage, pTarget, FWD_TEST_PRINTER, dwCopies);
     ReleaseForwardPage(&stPage);
 }

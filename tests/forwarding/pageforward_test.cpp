@@ -119,7 +119,7 @@ TEST(PageForward, DoPrintPage)
      * bBoth); gives the result of the read. */
     auto printPage = [&](DWORD dwPage, bool bBoth) {
         ForwardPage stPage;
-        int nReady = ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, &stPage);
+        int nReady = ReadForwardPage(FWD_TEST_PRINTER, nJob, dwPage, NULL, &stPage);
         DoPrintPage("JH_PDF_C", "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
         if (bBoth)
             DoPrintPage("JH_PDF_B", "doc", &stPage, &stOther, FWD_TEST_PRINTER, 1);
@@ -176,7 +176,7 @@ TEST(PageForward, DoPrintPage)
     EXPECT_EQ(RET_PAGE_READY, printPage(9, false));
 
     ForwardPage stPage;
-    ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, &stPage);
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, NULL, &stPage);
     DoPrintPage(NULL, "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
     DoPrintPage("JH_PDF_C", "doc", &stPage, NULL, FWD_TEST_PRINTER, 1);
     DoPrintPage("JH_PDF_C", "doc", NULL, &st, FWD_TEST_PRINTER, 1);
@@ -204,7 +204,7 @@ TEST(PageForward, DoPrintPage)
 
     /* The spool file is not held open once the page is read. */
     file = WriteSpoolPage(nJob, 5, emf, &devMode);
-    ReadForwardPage(FWD_TEST_PRINTER, nJob, 5, &stPage);
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, 5, NULL, &stPage);
     EXPECT_EQ(FWD_PAGE_READY, stPage.nState);
     EXPECT_TRUE(DeleteFileA(file.c_str()));
     DoPrintPage("JH_PDF_C", "doc", &stPage, &st, FWD_TEST_PRINTER, 1);
@@ -214,5 +214,51 @@ TEST(PageForward, DoPrintPage)
     EXPECT_EQ(1, DoEndDocument(&st, 1));
     EXPECT_EQ(Lines({ "Printing successfully finished (copy: 0)." }), CloseTestLog());
     HeapFree(GetProcessHeap(), 0, st.phCopyDCs);
+    DeleteTestPrinterKeys();
+}
+
+/* A page kept while it is read comes back from its kept file with the same
+ * device mode, Bates values and metafile; a kept file cut short, one never
+ * written and one that cannot be written are told apart. */
+TEST(PageForward, KeptPage)
+{
+    const int nJob = 7302;
+    std::string dir = MakeTempDir("kept"), keep = dir + "\\1.kpg";
+    std::vector<BYTE> devMode = JobDevMode("JH_PDF_C", DMORIENT_LANDSCAPE);
+    WriteSpoolPage(nJob, 1, WithPlaceablePrefix(MakeEmfBytes({ "kept" }, true), 24), &devMode);
+    RegSetDword(DocumentKeyPath(nJob), "Bates start number", 7);
+    RegSetDword(DocumentKeyPath(nJob), "Current Bates number", 2);
+    ForwardPage stRead, stKept;
+    ASSERT_EQ(RET_PAGE_READY, ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, keep.c_str(), &stRead));
+    ASSERT_EQ(FWD_PAGE_READY, stRead.nState);
+    EXPECT_EQ(0u, stRead.dwKeepError);
+    LoadKeptPage(keep.c_str(), 1, &stKept);
+    ASSERT_EQ(FWD_PAGE_READY, stKept.nState);
+    EXPECT_EQ(std::string((char *)devMode.data(), devMode.size()),
+              std::string((char *)stKept.pDevMode, stKept.cbDevMode));
+    EXPECT_EQ(7, stKept.nBatesStart);
+    EXPECT_EQ(2, stKept.nBatesCurrent);
+    UINT cbBits = GetEnhMetaFileBits(stRead.hMetaFile, 0, NULL);
+    std::string read(cbBits, '\0'), kept(cbBits, '\0');
+    GetEnhMetaFileBits(stRead.hMetaFile, cbBits, (BYTE *)&read[0]);
+    ASSERT_EQ(cbBits, GetEnhMetaFileBits(stKept.hMetaFile, cbBits, (BYTE *)&kept[0]));
+    EXPECT_EQ(read, kept);
+    ReleaseForwardPage(&stKept);
+
+    std::string whole = ReadWholeFile(keep);
+    WriteWholeFile(keep, whole.substr(0, whole.size() - 8));
+    LoadKeptPage(keep.c_str(), 1, &stKept);
+    EXPECT_EQ(FWD_PAGE_REFUSED, stKept.nState);
+    ReleaseForwardPage(&stKept);
+    LoadKeptPage((dir + "\\2.kpg").c_str(), 2, &stKept);
+    EXPECT_EQ(FWD_PAGE_UNREADABLE, stKept.nState);
+    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, stKept.dwError);
+    ReleaseForwardPage(&stKept);
+    ReleaseForwardPage(&stRead);
+
+    ReadForwardPage(FWD_TEST_PRINTER, nJob, 1, (dir + "\\missing\\1.kpg").c_str(), &stRead);
+    EXPECT_EQ(FWD_PAGE_READY, stRead.nState);
+    EXPECT_EQ((DWORD)ERROR_PATH_NOT_FOUND, stRead.dwKeepError);
+    ReleaseForwardPage(&stRead);
     DeleteTestPrinterKeys();
 }

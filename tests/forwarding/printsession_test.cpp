@@ -131,13 +131,42 @@ TEST(PrintSession, StartDocSharingViolation)
     FreeCopyDCs(&st);
     EXPECT_EQ(2, WaitForPdfs("JH_PDF_C", doc, 2, 30000));
 
-    /* Held for longer than the retries: the start fails with its line. */
-    held = HoldSpoolFiles(nNext + 7, SHARING_RETRY_TRIES);
+    /* A thousand names held: far more tries than a fixed count allowed, well
+     * within the time the search is given. */
+    held = HoldSpoolFiles(nNext + 7, 1000);
     OpenTestLog();
-    EXPECT_EQ(0, DoStartDocument("JH_PDF_C", doc.c_str(), 1, &st));
-    EXPECT_EQ(Lines({ "Error at StartDoc (copy 0): Error 32" }), CloseTestLog());
-    EXPECT_EQ(NULL, st.hPrinter);
-    EXPECT_EQ(NULL, st.phCopyDCs[0]);
+    EXPECT_EQ(1, DoStartDocument("JH_PDF_C", doc.c_str(), 1, &st));
+    EXPECT_EQ(1, DoEndDocument(&st, 1));
+    EXPECT_EQ(Lines({ "Printing successfully finished (copy: 0)." }), CloseTestLog());
     ReleaseSpoolFiles(held);
     FreeCopyDCs(&st);
+    EXPECT_EQ(3, WaitForPdfs("JH_PDF_C", doc, 3, 30000));
+}
+
+static DWORD WINAPI HoldSpoolNames(void *pv)
+{
+    HANDLE hLock = LockSpoolNames(INFINITE);
+    SetEvent((HANDLE)pv);
+    Sleep(500);
+    UnlockSpoolNames(hLock);
+    return 0;
+}
+
+TEST(PrintSession, LockSpoolNames)
+{
+    /* Another holder: a short wait gives up with ERROR_TIMEOUT; a longer
+     * one gets the mutex once it is given back. */
+    HANDLE hHeld = CreateEventA(NULL, TRUE, FALSE, NULL);
+    HANDLE hThread = CreateThread(NULL, 0, HoldSpoolNames, hHeld, 0, NULL);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hHeld, 5000));
+    SetLastError(0xDEAD);
+    EXPECT_EQ(NULL, LockSpoolNames(10));
+    EXPECT_EQ((DWORD)ERROR_TIMEOUT, GetLastError());
+    HANDLE hLock = LockSpoolNames(30000);
+    EXPECT_NE(nullptr, hLock);
+    UnlockSpoolNames(hLock);
+    UnlockSpoolNames(NULL);
+    WaitForSingleObject(hThread, 5000);
+    CloseHandle(hThread);
+    CloseHandle(hHeld);
 }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# End to end: a redirect queue removed from CUPS in the middle of a job. The
-# job forwards 3 pages x 2 copies to JH_PDF_A and to a queue of the test's
-# own, which is deleted once page 1 has been forwarded. The removed queue's
-# documents fail to end and say so in the log; JH_PDF_A's documents come out
-# whole; the job finishes and consumes its keys and spool files.
+# End to end: a redirect queue removed from CUPS in the middle of a job and
+# added again later. The job forwards 3 pages x 2 copies to JH_PDF_A and to a
+# queue of the test's own, which is deleted once page 1 has been forwarded.
+# The removed queue's documents fail to end, and the log says it is tried
+# again; once the queue is back it is sent the whole document again.
+# JH_PDF_A's documents come out whole; the job finishes and consumes its keys
+# and spool files.
 set -uo pipefail
 source "$(dirname "$(realpath "$0")")/../common/checks.sh"
 build=${JH_BUILD_DIR:?}
@@ -15,12 +17,16 @@ doc="${tag}_doc"
 work=$build/test-work/$tag
 
 lpadmin_() { CUPS_SERVER=$build/cups/cups.sock lpadmin "$@"; }
+add_queue() {
+    lpadmin_ -p "$queue" -E -v file:///dev/null -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>&1 |
+        grep -v "drivers are deprecated"
+}
 messages() { tr -d '\r' 2>/dev/null < "$work/redirect.log" | cut -c23-; }
 
 # Wine reads the CUPS queues when the first process that loads the spooler
 # starts: the queue is there before jobhelper starts. Its output goes
 # nowhere; only its removal matters.
-lpadmin_ -p "$queue" -E -v file:///dev/null -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>&1 | grep -v "drivers are deprecated"
+add_queue
 mkdir -p "$work/spool"
 cat > "$work/job.ini" <<INI
 [Job]
@@ -35,7 +41,7 @@ LogFile=$(winpath "$work/redirect.log")
 PageText=$doc content of page %d
 SpoolDir=$(winpath "$work/spool")
 PageDelayMs=1000
-TimeoutSec=60
+TimeoutSec=90
 INI
 sed -i 's/$/\r/' "$work/job.ini"
 
@@ -44,6 +50,8 @@ sim=$!
 for _ in $(seq 1 100); do messages | grep -qx "Printing page: 1" && break; sleep 0.1; done
 check "page 1 forwarded before the queue is removed" eval 'messages | grep -qx "Printing page: 1"'
 lpadmin_ -x "$queue"
+for _ in $(seq 1 300); do messages | grep -qxF "Printer $queue will be tried again." && break; sleep 0.1; done
+add_queue
 wait $sim
 check "jobsim and jobhelper ended with 0" [ $? -eq 0 ]
 
@@ -62,9 +70,11 @@ expected=$(printf '%s\n' "Redirect printing started." "Document Name = $doc" "Re
     "Number of copies = 2" "Redirect Printer Names:" $'\tJH_PDF_A' $'\t'"$queue" \
     "Printing page: 1" "Printing page: 2" "Printing page: 3" \
     "Printing successfully finished (copy: 0)." "Printing successfully finished (copy: 1)." \
-    "Error at EndDoc (copy: 0) N" "Error at EndDoc (copy: 1) N" \
+    "Error at EndDoc (copy: 0) N" "Error at EndDoc (copy: 1) N" "Printer $queue will be tried again." \
+    "Printing successfully finished (copy: 0)." "Printing successfully finished (copy: 1)." \
+    "Printer $queue printed the document after N tries." \
     "Redirect printing finished." "---------------------------")
-actual=$(messages | sed -E 's/^(Error at EndDoc \(copy: [0-9]\)) [0-9]+$/\1 N/')
+actual=$(messages | sed -E 's/^(Error at EndDoc \(copy: [0-9]\)) [0-9]+$/\1 N/; s/after [0-9]+ tries/after N tries/')
 check "log lines" [ "$actual" = "$expected" ]
 [ "$actual" != "$expected" ] && diff <(echo "$expected") <(echo "$actual")
 check "spool folder empty" [ -z "$(ls -A "$work/spool")" ]

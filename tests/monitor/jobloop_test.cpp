@@ -74,6 +74,7 @@ static void StartLoop(LoopRun *p, int nJob, int nMaxCycles = 2000)
     p->nJob = nJob;
     p->limits.dwSleepMs = 10;
     p->limits.nMaxCycles = nMaxCycles;
+    p->limits.stRetry = { 50, 200, 1000 };
     p->hThread = CreateThread(NULL, 0, LoopThread, p, 0, NULL);
 }
 
@@ -345,4 +346,37 @@ TEST_F(JobLoopRun, CycleLimitAndTwoJobsOneLog)
     EXPECT_EQ("---------------------------", msgs[6]);
     EXPECT_EQ("Redirect printing started.", msgs[7]);
     EXPECT_EQ("---------------------------", msgs[13]);
+}
+
+TEST_F(JobLoopRun, PrinterGivenUp)
+{
+    /* JH_REJECT never ends a document: it is tried again until the window
+     * after the last page has passed, then given up; the job finishes, and
+     * its kept pages' folder is gone. */
+    WriteDocument(30, "Printing");
+    RegSetDword(TEST_REDIRECT_KEY, "Printer count", 2);
+    RegSetString(TEST_REDIRECT_KEY, "Printer 1", "JH_PDF_A");
+    RegSetString(TEST_REDIRECT_KEY, "Printer 2", "JH_REJECT");
+    EndDocument(30, 0);
+    RegSetString(JobKey(30), "Job Status", "Job Finished");
+    StartLoop(&run, 30);
+    ASSERT_TRUE(LoopEnded(&run, 20000));
+    std::vector<std::string> msgs = LogMessages();
+    for (std::string &msg : msgs) {
+        size_t nAfter = msg.find(" given up after ");
+        if (nAfter != std::string::npos)
+            msg.replace(nAfter + 16, msg.find(" s ") - nAfter - 16, "N");
+    }
+    std::vector<std::string> expected = { kStartLines[0], kStartLines[1], "Redirect Printers Count = 2",
+                                          kStartLines[3], kStartLines[4], "\tJH_PDF_A", "\tJH_REJECT",
+                                          "Printing successfully finished (copy: 0).",
+                                          "Error at EndDoc (copy: 0) 6",
+                                          "Printer JH_REJECT will be tried again.",
+                                          "Printer JH_REJECT given up after N s (Error 6): its empty document "
+                                          "not printed (copies: 1).",
+                                          "Redirect printing finished.", "---------------------------" };
+    EXPECT_EQ(expected, msgs);
+    char szTemp[MAX_PATH];
+    GetTempPathA(MAX_PATH, szTemp);
+    EXPECT_FALSE(FileExists(std::string(szTemp) + "jobhelper_30_" + std::to_string(GetCurrentProcessId())));
 }

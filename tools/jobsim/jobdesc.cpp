@@ -109,6 +109,7 @@ static void ReadJobSection(const char *pszIni, JobDesc *pDesc)
     ReadText(pszIni, S, "PageText", "Content of page %d", pDesc->szPageText, sizeof(pDesc->szPageText));
     ReadText(pszIni, S, "SpoolDir", "", pDesc->szSpoolDir, sizeof(pDesc->szSpoolDir));
     pDesc->dwPageDelayMs = (DWORD)ReadNumber(pszIni, S, "PageDelayMs", 0);
+    pDesc->dwDocumentDelayMs = (DWORD)ReadNumber(pszIni, S, "DocumentDelayMs", 0);
     pDesc->dwTimeoutSec = (DWORD)ReadNumber(pszIni, S, "TimeoutSec", 120);
     ReadText(pszIni, S, "End", "finish", szText, sizeof(szText));
     pDesc->nEndMode = ParseEndMode(szText);

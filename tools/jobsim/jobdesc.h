@@ -42,6 +42,7 @@ typedef struct JobDesc {
     char  szPageText[260];                     /* "%d" is the page number */
     char  szSpoolDir[260];
     DWORD dwPageDelayMs;
+    DWORD dwDocumentDelayMs;
     DWORD dwTimeoutSec;
     int   nEndMode;
     DWORD dwEndAfterPage;                      /* abort once this page was consumed; 0: after all */

@@ -325,6 +325,7 @@ static int RunJob(JobDesc *pDesc)
         return 1;
     }
     DWORD dwTimeoutMs = pDesc->dwTimeoutSec * 1000;
+    Sleep(pDesc->dwDocumentDelayMs);
     WriteDocumentKey(pDesc, &paths);
     bool bAllPages = pDesc->bNoRedirect || FeedPages(pDesc, &paths, hProcess);
     if (bAllPages) {
