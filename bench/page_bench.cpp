@@ -97,26 +97,37 @@ static std::vector<BenchPage> ReadPages(const std::string &folder)
     return pages;
 }
 
-/* CPU seconds of one round: every page on a page of the printer, played
- * bare, or checked (the page's bytes checked as the reader does, then the
- * checking player). */
-static double PlayRound(HDC hdc, const std::vector<BenchPage> &pages, bool bChecked)
+/* One play of a page on its own page of the printer, bare, or checked (the
+ * page's bytes checked as the reader does, then the checking player); gives
+ * its CPU seconds. */
+static double PlayOnce(HDC hdc, const BenchPage &page, bool bChecked)
 {
     RECT rc = { 0, 0, GetDeviceCaps(hdc, HORZRES) - 1, GetDeviceCaps(hdc, VERTRES) - 1 };
-    double dSpent = 0;
-    for (const BenchPage &page : pages) {
-        StartPage(hdc);
-        double d0 = CpuSeconds();
-        if (bChecked) {
-            CheckPageBytes((const BYTE *)page.bytes.data(), (DWORD)page.bytes.size(), NULL);
-            PlayCheckedMetaFile(hdc, page.hEmf, &rc, NULL);
-        } else {
-            PlayEnhMetaFile(hdc, page.hEmf, &rc);
-        }
-        dSpent += CpuSeconds() - d0;
-        EndPage(hdc);
+    StartPage(hdc);
+    double d0 = CpuSeconds();
+    if (bChecked) {
+        CheckPageBytes((const BYTE *)page.bytes.data(), (DWORD)page.bytes.size(), NULL);
+        PlayCheckedMetaFile(hdc, page.hEmf, &rc, NULL);
+    } else {
+        PlayEnhMetaFile(hdc, page.hEmf, &rc);
     }
+    double dSpent = CpuSeconds() - d0;
+    EndPage(hdc);
     return dSpent;
+}
+
+/* One round: every page played bare and checked, one right after the
+ * other, in turns as to which goes first, so that drift of the machine
+ * falls on both alike. Adds the CPU seconds to *pdBare and *pdChecked. */
+static void PlayRound(HDC hdc, const std::vector<BenchPage> &pages, int nRound, double *pdBare, double *pdChecked)
+{
+    for (size_t i = 0; i < pages.size(); i++) {
+        bool bCheckedFirst = (nRound + i) % 2 != 0;
+        double dFirst = PlayOnce(hdc, pages[i], bCheckedFirst);
+        double dSecond = PlayOnce(hdc, pages[i], !bCheckedFirst);
+        *pdBare += bCheckedFirst ? dSecond : dFirst;
+        *pdChecked += bCheckedFirst ? dFirst : dSecond;
+    }
 }
 
 /* CPU seconds the checks and the checking player add to the bare player
@@ -166,11 +177,12 @@ static int BenchPages(const std::string &folder)
     HDC hdc = StartPrinterDoc();
     if (pages.empty() || !hdc)
         return 1;
-    PlayRound(hdc, pages, false); /* warm-up: fonts and the driver */
+    double dWarmBare = 0, dWarmChecked = 0;
+    PlayRound(hdc, pages, 0, &dWarmBare, &dWarmChecked); /* warm-up: fonts and the driver */
     std::vector<double> vBare, vChecked, vRatio;
     for (int nRound = 0; nRound < 7; nRound++) {
-        double dBare = PlayRound(hdc, pages, false);
-        double dChecked = PlayRound(hdc, pages, true);
+        double dBare = 0, dChecked = 0;
+        PlayRound(hdc, pages, nRound, &dBare, &dChecked);
         vBare.push_back(dBare);
         vChecked.push_back(dChecked);
         vRatio.push_back(dChecked / dBare);
