@@ -97,6 +97,20 @@ static BOOL MapPoint(const XFORM *pXform, double x, double y, double *pdX, doubl
     return fabs(*pdX) <= DEVICE_LIMIT && fabs(*pdY) <= DEVICE_LIMIT;
 }
 
+/* The width and height on the device of the rectangle from (x0, y0) to
+ * (x1, y1), from its two corners as the platform maps them; FALSE when a
+ * corner lands past DEVICE_LIMIT. */
+static BOOL MapArea(const XFORM *pXform, double x0, double y0, double x1, double y1, double *pdWidth,
+                    double *pdHeight)
+{
+    double dX0, dY0, dX1, dY1;
+    if (!MapPoint(pXform, x0, y0, &dX0, &dY0) || !MapPoint(pXform, x1, y1, &dX1, &dY1))
+        return FALSE;
+    *pdWidth = fabs(dX1 - dX0);
+    *pdHeight = fabs(dY1 - dY0);
+    return TRUE;
+}
+
 /* Whether the rectangle from (x0, y0) to (x1, y1) keeps a width and a height
  * on the device under pXform, and under the identity that the platform uses
  * when it refuses pXform. The platform's blits map these two corners and
@@ -106,9 +120,8 @@ static BOOL AreaKeepsSize(const XFORM *pXform, double x0, double y0, double x1, 
     static const XFORM s_stIdentity = { 1, 0, 0, 1, 0, 0 };
     const XFORM *apUsed[2] = { pXform, &s_stIdentity };
     for (int i = 0; i < 2; i++) {
-        double dX0, dY0, dX1, dY1;
-        if (!MapPoint(apUsed[i], x0, y0, &dX0, &dY0) || !MapPoint(apUsed[i], x1, y1, &dX1, &dY1) || dX0 == dX1 ||
-            dY0 == dY1)
+        double dWidth, dHeight;
+        if (!MapArea(apUsed[i], x0, y0, x1, y1, &dWidth, &dHeight) || dWidth == 0 || dHeight == 0)
             return FALSE;
     }
     return TRUE;
@@ -157,12 +170,10 @@ static BOOL AlphaBlendAffordable(HDC hdc, const BYTE *pRecord, EmfBudget *pSpent
 {
     XFORM stDevice = { 1, 0, 0, 1, 0, 0 };
     GetWorldTransform(hdc, &stDevice);
-    double x = Coordinate(pRecord, 24), y = Coordinate(pRecord, 28);
-    double dX0, dY0, dX1, dY1;
-    if (!MapPoint(&stDevice, x, y, &dX0, &dY0) ||
-        !MapPoint(&stDevice, x + Coordinate(pRecord, 32), y + Coordinate(pRecord, 36), &dX1, &dY1))
+    double x = Coordinate(pRecord, 24), y = Coordinate(pRecord, 28), dWidth, dHeight;
+    if (!MapArea(&stDevice, x, y, x + Coordinate(pRecord, 32), y + Coordinate(pRecord, 36), &dWidth, &dHeight))
         return FALSE;
-    double dPixels = fabs(dX1 - dX0) * fabs(dY1 - dY0);
+    double dPixels = dWidth * dHeight;
     if (dPixels > EMF_MAX_DEVICE_PIXELS || pSpent->ullDevicePixels + dPixels > EMF_MAX_PAGE_DEVICE_PIXELS)
         return FALSE;
     pSpent->ullDevicePixels += (ULONGLONG)dPixels;
